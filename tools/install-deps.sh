@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game needs to build (and, with "test", to run its tests),
+# asking apt-get only for what is missing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkgconf qt6-base-dev libopenal-dev libsndfile1-dev libpulse0
+          libxcb1-dev)
+if [ "${1:-}" = test ] || [ "${1:-}" = bench ]; then
+    packages+=(xvfb xdotool pulseaudio pulseaudio-utils imagemagick x11-utils x11-xserver-utils
+               desktop-file-utils appstream sox)
+fi
+if [ "${1:-}" = bench ]; then
+    packages+=(libbenchmark-dev valgrind)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
