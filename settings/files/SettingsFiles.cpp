@@ -1,1 +1,304 @@
 #include "settings/files/SettingsFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace settingsfiles {
+
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+constexpr char kUnencodable = '?';
+// The readers need only the first fields; a larger file is read no further than this.
+constexpr qint64 kMaxReadBytes = 1 << 20;
+
+struct CodePage {
+    std::array<char16_t, 256> toUnicode{};
+    QHash<char32_t, char> fromUnicode;
+};
+
+// Built from Qt's decoder, so encoding is exactly its inverse. Without that codec (a Qt built
+// without ICU) the files fall back to Latin-1, which agrees with Windows-1252 outside 80..9F.
+const CodePage& windows1252() {
+    static const CodePage table = [] {
+        CodePage page;
+        QStringDecoder decoder("windows-1252");
+        QByteArray allBytes(256, '\0');
+        for (int byte = 0; byte < 256; ++byte)
+            allBytes[byte] = char(byte);
+        const QString decoded = decoder.isValid() ? decoder.decode(allBytes) : QString();
+        const bool usable = decoded.size() == 256 && !decoder.hasError();
+        for (int byte = 0; byte < 256; ++byte) {
+            page.toUnicode[byte] = usable ? decoded[byte].unicode() : char16_t(byte);
+            page.fromUnicode.insert(page.toUnicode[byte], char(byte));
+        }
+        return page;
+    }();
+    return table;
+}
+
+char encodeCharacter(char32_t codePoint) {
+    return windows1252().fromUnicode.value(codePoint, kUnencodable);
+}
+
+std::int32_t clampToInt32(double value) {
+    if (std::isnan(value))
+        return 0;
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr double kMin = std::numeric_limits<std::int32_t>::min();
+    return std::int32_t(std::clamp(std::nearbyint(value), kMin, kMax));
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The decimal value at the start of a token: an optional sign, digits, an optional fraction.
+// Anything else ends it; a token without a digit is 0.
+std::int32_t parseNumber(QByteArrayView token) {
+    qsizetype pos = 0;
+    const bool negative = pos < token.size() && token[pos] == '-';
+    if (pos < token.size() && (token[pos] == '-' || token[pos] == '+'))
+        ++pos;
+    std::string digits;
+    qsizetype wholeDigits = 0;
+    for (; pos < token.size() && isDigit(token[pos]); ++pos, ++wholeDigits) {
+        if (!digits.empty() || token[pos] != '0')
+            digits += token[pos];
+    }
+    const qsizetype significantWholeDigits = qsizetype(digits.size());
+    qsizetype fractionDigits = 0;
+    if (pos < token.size() && token[pos] == '.') {
+        digits += '.';
+        for (++pos; pos < token.size() && isDigit(token[pos]); ++pos, ++fractionDigits)
+            digits += token[pos];
+    }
+    if (wholeDigits + fractionDigits == 0)
+        return 0;
+    const double sign = negative ? -1.0 : 1.0;
+    if (significantWholeDigits > 10) // far beyond 32 bits whatever the fraction
+        return clampToInt32(sign * std::numeric_limits<double>::infinity());
+    digits.insert(0, "0");
+    double magnitude = 0.0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+    if (result.ec != std::errc{})
+        return 0; // only an underflow of a long fraction gets here
+    return clampToInt32(sign * magnitude);
+}
+
+std::optional<QByteArray> readFileStart(const QString& path) {
+    // Only a regular file: opening a FIFO or a device named like a settings file could block.
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.read(kMaxReadBytes);
+}
+
+bool writeThroughTemporary(const QString& path, const QByteArray& content,
+                           QFileDevice::Permissions permissions) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (permissions && !file.setPermissions(permissions)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (file.write(content) != content.size())
+        file.cancelWriting();
+    return file.commit();
+}
+
+// The old way of storing when the folder refuses a new file: the content goes after the old.
+bool appendToExisting(const QString& path, const QByteArray& content,
+                      QFileDevice::Permissions permissions) {
+    if (!QFileInfo(path).isFile())
+        return false;
+    if (permissions)
+        QFile::setPermissions(path, permissions);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    return file.write(content) == content.size() && file.flush();
+}
+
+QStringList spellingsOf(const QString& folder, const QString& name) {
+    QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                 QDir::NoDotAndDotDot);
+    entries.removeIf(
+        [&](const QString& entry) { return entry.compare(name, Qt::CaseInsensitive) != 0; });
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+void removeOtherSpellings(const QString& folder, const QString& name, const QString& kept) {
+    for (const QString& entry : spellingsOf(folder, name)) {
+        const QString path = folder + '/' + entry;
+        if (path != kept)
+            QFile::remove(path);
+    }
+}
+
+} // namespace
+
+QString programFolder() {
+    return QCoreApplication::applicationDirPath();
+}
+
+QByteArray toCodePage(const QString& text) {
+    QByteArray bytes;
+    for (char32_t codePoint : text.toUcs4())
+        bytes += encodeCharacter(codePoint);
+    return bytes;
+}
+
+QString fromCodePage(const QByteArray& bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = QChar(windows1252().toUnicode[uchar(bytes[i])]);
+    return text;
+}
+
+QByteArray quotedLine(const QString& text) {
+    return '"' + toCodePage(text) + '"' + kLineEnd;
+}
+
+QByteArray numberLine(std::int32_t value) {
+    return QByteArray::number(value) + kLineEnd;
+}
+
+bool FieldReader::atSeparator() const {
+    const char c = m_bytes[m_pos];
+    return c == ',' || c == '\r' || c == '\n';
+}
+
+void FieldReader::skipSpaces() {
+    while (!atEnd() && m_bytes[m_pos] == ' ')
+        ++m_pos;
+}
+
+void FieldReader::finishField() {
+    while (!atEnd() && !atSeparator())
+        ++m_pos;
+    if (atEnd())
+        return;
+    const bool carriageReturn = m_bytes[m_pos] == '\r';
+    ++m_pos;
+    if (carriageReturn && !atEnd() && m_bytes[m_pos] == '\n')
+        ++m_pos;
+}
+
+std::optional<QString> FieldReader::nextText() {
+    if (atEnd())
+        return std::nullopt;
+    skipSpaces();
+    qsizetype start = m_pos;
+    qsizetype end = m_pos;
+    if (!atEnd() && m_bytes[m_pos] == '"') {
+        start = m_pos + 1;
+        end = m_bytes.indexOf('"', start);
+        if (end < 0)
+            end = m_bytes.size();
+        m_pos = std::min(end + 1, m_bytes.size());
+    } else {
+        while (!atEnd() && !atSeparator())
+            ++m_pos;
+        end = m_pos;
+        while (end > start && m_bytes[end - 1] == ' ')
+            --end;
+    }
+    finishField();
+    return fromCodePage(m_bytes.sliced(start, end - start));
+}
+
+std::optional<std::int32_t> FieldReader::nextNumber() {
+    if (atEnd())
+        return std::nullopt;
+    skipSpaces();
+    const qsizetype start = m_pos;
+    while (!atEnd() && !atSeparator() && m_bytes[m_pos] != ' ')
+        ++m_pos;
+    const std::int32_t value = parseNumber(QByteArrayView(m_bytes).sliced(start, m_pos - start));
+    // A space ends the number; what follows it on the line is the next field.
+    skipSpaces();
+    if (!atEnd() && atSeparator())
+        finishField();
+    return value;
+}
+
+QString settingsPath(const QString& folder, const QString& name) {
+    const QStringList spellings = spellingsOf(folder, name);
+    return folder + '/' + (spellings.isEmpty() ? name : spellings.first());
+}
+
+bool replaceFile(const QString& folder, const QString& name, const QByteArray& content,
+                 QFileDevice::Permissions permissions) {
+    const QString path = settingsPath(folder, name);
+    if (writeThroughTemporary(path, content, permissions)) {
+        removeOtherSpellings(folder, name, path);
+        return true;
+    }
+    return appendToExisting(path, content, permissions);
+}
+
+void writePicture(const QString& folder, const QString& picturePath, float width, float height) {
+    replaceFile(folder, kPictureNameFile, quotedLine(picturePath));
+    replaceFile(folder, kPictureSizeFile,
+                numberLine(clampToInt32(width)) + numberLine(clampToInt32(height)));
+}
+
+void writeCaption(const QString& folder, const QString& caption) {
+    replaceFile(folder, kCaptionFile, quotedLine(caption));
+}
+
+void writePassword(const QString& folder, const QString& password,
+                   const std::function<double()>& random) {
+    QByteArray lines;
+    for (char32_t codePoint : password.toUcs4()) {
+        const int noise = std::clamp(int(std::floor(random() * 200.0)), 0, 199) + 50;
+        lines += numberLine(noise);
+        lines += numberLine(uchar(encodeCharacter(codePoint)) + 12);
+    }
+    replaceFile(folder, kPasswordFile, lines, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+std::optional<QString> readPicturePath(const QString& folder) {
+    const auto bytes = readFileStart(settingsPath(folder, "picnam.dat"));
+    if (!bytes)
+        return std::nullopt;
+    return FieldReader(*bytes).nextText();
+}
+
+std::optional<PictureSize> readPictureSize(const QString& folder) {
+    const auto bytes = readFileStart(settingsPath(folder, "picdim.dat"));
+    if (!bytes)
+        return std::nullopt;
+    FieldReader reader(*bytes);
+    const auto width = reader.nextNumber();
+    const auto height = reader.nextNumber();
+    if (!width || !height)
+        return std::nullopt;
+    return PictureSize{*width, *height};
+}
+
+std::optional<QString> readCaption(const QString& folder) {
+    const auto bytes = readFileStart(settingsPath(folder, kCaptionFile));
+    if (!bytes)
+        return std::nullopt;
+    return FieldReader(*bytes).nextText();
+}
+
+} // namespace settingsfiles
