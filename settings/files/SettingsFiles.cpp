@@ -111,7 +111,9 @@ std::optional<QByteArray> readFileStart(const QString& path) {
 bool writeThroughTemporary(const QString& path, const QByteArray& content,
                            QFileDevice::Permissions permissions) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write is seen here: a buffered one failing only at commit
+    // still lets the half-written file take the name.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (permissions && !file.setPermissions(permissions)) {
         file.cancelWriting();
