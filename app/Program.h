@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/frmLogin.h"
+#include "app/frmStart.h"
+#include "components/MessageBox.h"
+#include "components/OpenAlSoundOutput.h"
+#include "components/ProgramEnd.h"
+#include "playfield/BrowserLauncher.h"
+#include "playfield/DesktopSource.h"
+
+#include <memory>
+
+// The whole game: its devices, and the windows in the order they come up.
+class Program {
+public:
+    Program();
+    ~Program();
+
+    void start();
+
+    frmLogin* login() const { return m_login.get(); }
+    frmStart* startScreen() const { return m_start.get(); }
+
+private:
+    void showStartScreen();
+
+    OpenAlSoundOutput m_sound;
+    QtMessageBox m_messages;
+    QtProgramEnd m_programEnd{m_sound};
+    X11DesktopSource m_desktop;
+    XdgBrowserLauncher m_browser;
+    std::unique_ptr<frmLogin> m_login;
+    std::unique_ptr<frmStart> m_start;
+};
+
+// How long to wait after hiding a window before the desktop may be grabbed: the X server has
+// unmapped it at once, but a compositor may still be showing it.
+int hideDelayMs();

@@ -1,0 +1,28 @@
+#include "components/Placement.h"
+
+#include <QLineEdit>
+#include <QWidget>
+
+#include <algorithm>
+
+void placeInTwips(QWidget* widget, const units::ScreenMetrics& metrics, double left, double top,
+                  double width, double height) {
+    constexpr int kMaxSide = 32767;
+    widget->setGeometry(metrics.toPixelsX(left), metrics.toPixelsY(top),
+                        std::clamp(metrics.toPixelsX(width), 0, kMaxSide),
+                        std::clamp(metrics.toPixelsY(height), 0, kMaxSide));
+}
+
+QFont gameFont(double pointSize, bool bold) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+void showAsterisks(QLineEdit* box) {
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    box->setAttribute(Qt::WA_InputMethodEnabled, false);
+}

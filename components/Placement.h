@@ -1,0 +1,18 @@
+#pragma once
+
+#include "components/Units.h"
+
+#include <QFont>
+
+class QLineEdit;
+class QWidget;
+
+// Places a widget at a position and size given in twips.
+void placeInTwips(QWidget* widget, const units::ScreenMetrics& metrics, double left, double top,
+                  double width, double height);
+
+// The game's fonts are "MS Sans Serif"; where it is missing, the nearest sans-serif stands in.
+QFont gameFont(double pointSize, bool bold);
+
+// A password box: a "*" for every character, and no input method.
+void showAsterisks(QLineEdit* box);
