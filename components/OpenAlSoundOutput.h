@@ -4,11 +4,15 @@
 
 #include <memory>
 
-// The sound device: OpenAL Soft for output and mixing, libsndfile for decoding.
+// The sound device: OpenAL Soft for output and mixing, libsndfile for decoding. One instance
+// serves every sound control of the program. Without a device every call is a quiet no-op;
+// a device lost mid-run is opened again at the next open, with the sounds still open.
 class OpenAlSoundOutput final : public SoundOutput {
-public:
+  public:
     OpenAlSoundOutput();
     ~OpenAlSoundOutput() override;
+    OpenAlSoundOutput(const OpenAlSoundOutput&) = delete;
+    OpenAlSoundOutput& operator=(const OpenAlSoundOutput&) = delete;
 
     Handle open(const QString& path) override;
     void play(Handle sound) override;
@@ -16,7 +20,14 @@ public:
     void close(Handle sound) override;
     void stopAll() override;
 
-private:
+    // Whether sound can be heard at this moment.
+    bool hasDevice() const;
+
+    // Voices per open sound: this many shots in quick succession overlap before the oldest is
+    // cut.
+    static constexpr int kVoicesPerSound = 8;
+
+  private:
     struct Device;
     std::unique_ptr<Device> m_device;
 };
