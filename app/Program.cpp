@@ -4,9 +4,9 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
 #include <QScreen>
 #include <QTimer>
+#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
@@ -46,7 +46,9 @@ bool compositorRunning() {
 
 } // namespace
 
-int hideDelayMs() { return compositorRunning() ? 200 : 60; }
+int hideDelayMs() {
+    return compositorRunning() ? 200 : 60;
+}
 
 Program::Program() = default;
 Program::~Program() = default;

@@ -12,7 +12,7 @@
 
 // The whole game: its devices, and the windows in the order they come up.
 class Program {
-public:
+  public:
     Program();
     ~Program();
 
@@ -21,7 +21,7 @@ public:
     frmLogin* login() const { return m_login.get(); }
     frmStart* startScreen() const { return m_start.get(); }
 
-private:
+  private:
     void showStartScreen();
 
     OpenAlSoundOutput m_sound;

@@ -9,8 +9,8 @@
 #include <QPushButton>
 
 frmLogin::frmLogin(ProgramEnd& programEnd, const units::ScreenMetrics& metrics)
-    : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                           Qt::CustomizeWindowHint),
+    : QDialog(nullptr,
+              Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       m_programEnd(programEnd) {
     setWindowTitle(QStringLiteral("Login"));
     setFixedSize(metrics.toPixelsX(3750), metrics.toPixelsY(1545));
@@ -40,7 +40,9 @@ frmLogin::frmLogin(ProgramEnd& programEnd, const units::ScreenMetrics& metrics)
     txtUserName->setFocus();
 }
 
-void frmLogin::Form_Load() { Attempts = 1; }
+void frmLogin::Form_Load() {
+    Attempts = 1;
+}
 
 void frmLogin::cmdOK_Click() {
     LoginSucceeded = true;
@@ -55,7 +57,9 @@ void frmLogin::cmdCancel_Click() {
     m_programEnd.End();
 }
 
-void frmLogin::reject() { cmdCancel_Click(); }
+void frmLogin::reject() {
+    cmdCancel_Click();
+}
 
 void frmLogin::closeEvent(QCloseEvent* event) {
     // The close box unloads the only window there is, which ends the program.

@@ -14,7 +14,7 @@ class ProgramEnd;
 
 // The login dialog the game opens with. Any name and password are accepted.
 class frmLogin final : public QDialog {
-public:
+  public:
     frmLogin(ProgramEnd& programEnd, const units::ScreenMetrics& metrics);
 
     void Form_Load();
@@ -33,10 +33,10 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
-protected:
+  protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     ProgramEnd& m_programEnd;
 };

@@ -24,8 +24,8 @@ void setColours(QWidget* widget, QColor background, QColor text) {
 } // namespace
 
 frmStart::frmStart(const PlayFieldServices& services)
-    : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                           Qt::CustomizeWindowHint),
+    : QDialog(nullptr,
+              Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       MMControl1(services.sound), m_services(services) {
     const auto& metrics = services.metrics;
     setWindowTitle(QStringLiteral("Deskwreck!"));
@@ -114,7 +114,9 @@ void frmStart::OKButton_Click() {
     MMControl1.setCommand(QStringLiteral("close"));
 }
 
-void frmStart::Command1_Click() { m_services.programEnd.End(); }
+void frmStart::Command1_Click() {
+    m_services.programEnd.End();
+}
 
 void frmStart::keyPressEvent(QKeyEvent* event) {
     // Esc does nothing here; Enter still reaches the default button.

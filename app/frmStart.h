@@ -13,7 +13,7 @@ class frmRange;
 
 // The start screen: the instructions and the music, with the play field loaded hidden behind it.
 class frmStart final : public QDialog {
-public:
+  public:
     explicit frmStart(const PlayFieldServices& services);
     ~frmStart() override;
 
@@ -34,11 +34,11 @@ public:
     QLabel* Picture4;
     MMControl MMControl1;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void createInstructions();
     void createPictures();
     QLabel* addLabel(const QString& text, double left, double top, double width, double height);

@@ -9,7 +9,7 @@
 
 // An image list: numbered images painted at one cell size, optionally leaving a mask colour out.
 class ImageList {
-public:
+  public:
     enum Style { Normal = 0, Transparent = 1 };
 
     // The picture of an image: its own size, in HIMETRIC whole numbers.
@@ -38,7 +38,7 @@ public:
     // touched, clipped to the surface, so the caller can repaint just those.
     QRect Draw(int i, QImage& surface, double x, double y, int style) const;
 
-private:
+  private:
     struct Entry {
         ListImage info;
         QImage opaque; // at the cell size

@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-QRect blockTransfer(QImage& destination, QPoint to, const QImage& source, QPoint from,
-                    QSize size) {
+QRect blockTransfer(QImage& destination, QPoint to, const QImage& source, QPoint from, QSize size) {
     if (destination.isNull() || source.isNull())
         return {};
     const QRect sourceBounds(QPoint(0, 0), source.deviceIndependentSize().toSize());

@@ -4,7 +4,7 @@
 
 // Starts the web browser on an address without waiting for it.
 class BrowserLauncher {
-public:
+  public:
     virtual ~BrowserLauncher() = default;
     // false when no browser could be started.
     virtual bool launch(const QString& address) = 0;
@@ -12,6 +12,6 @@ public:
 
 // The desktop's default browser, through xdg-open.
 class XdgBrowserLauncher final : public BrowserLauncher {
-public:
+  public:
     bool launch(const QString& address) override;
 };

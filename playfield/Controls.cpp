@@ -2,8 +2,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -69,7 +69,9 @@ TargetBox::TargetBox(QWidget* parent, const units::ScreenMetrics& metrics, QSize
     setCursor(Qt::CrossCursor);
 }
 
-void TargetBox::setPicture(const QImage& picture) { m_picture = picture; }
+void TargetBox::setPicture(const QImage& picture) {
+    m_picture = picture;
+}
 
 QImage& TargetBox::marks() {
     // Marks beyond the screen's size could never be seen; the surface stops there.

@@ -12,7 +12,7 @@
 // A control placed in twips. Positions are kept in single precision, as the game sets them;
 // the widget takes the nearest whole pixels.
 class TwipsBox : public QWidget {
-public:
+  public:
     TwipsBox(QWidget* parent, const units::ScreenMetrics& metrics);
 
     float Left() const { return m_left; }
@@ -30,7 +30,7 @@ public:
     // The largest side a window may have, in pixels.
     static constexpr int kMaxSide = 32767;
 
-private:
+  private:
     void apply();
 
     units::ScreenMetrics m_metrics;
@@ -42,24 +42,24 @@ private:
 
 // A picture box with persistent drawing: what is drawn into its backing image stays.
 class SurfaceBox final : public TwipsBox {
-public:
+  public:
     using TwipsBox::TwipsBox;
 
     QImage& backing() { return m_backing; }
     // Matches the backing image to the box's size; what fits is kept.
     void resizeBacking(qreal devicePixelRatio);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QImage m_backing;
 };
 
 // The target: a picture painted unscaled at its corner, and marks drawn over it that last only
 // until the box is refreshed.
 class TargetBox final : public TwipsBox {
-public:
+  public:
     TargetBox(QWidget* parent, const units::ScreenMetrics& metrics, QSize screenSize);
 
     const QImage& picture() const { return m_picture; }
@@ -73,13 +73,13 @@ public:
     std::function<void(const MouseArgs&)> onMouseMove;
     std::function<void(std::int16_t&)> onKeyPress;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     QImage m_picture;
     QImage m_marks;
     QSize m_screenSize;
@@ -87,7 +87,7 @@ private:
 
 // The banner picture: a sunken box showing the frame last drawn into it.
 class BannerBox final : public QFrame {
-public:
+  public:
     explicit BannerBox(QWidget* parent);
 
     // The inside of the box, drawn into at its top-left corner.
@@ -95,10 +95,10 @@ public:
 
     std::function<void()> onClick;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QImage m_surface;
 };

@@ -8,11 +8,15 @@ namespace rules {
 
 namespace {
 
-std::int32_t round32(double value) { return std::int32_t(std::nearbyint(value)); }
+std::int32_t round32(double value) {
+    return std::int32_t(std::nearbyint(value));
+}
 
 } // namespace
 
-double stripHeight(int launcherHeight) { return launcherHeight / 4.0; }
+double stripHeight(int launcherHeight) {
+    return launcherHeight / 4.0;
+}
 
 std::int32_t stripTop(double screenHeightTwips, double twipsPerPixelY, int launcherHeight) {
     const std::int32_t bottomRow = round32(screenHeightTwips / twipsPerPixelY);
@@ -25,8 +29,7 @@ std::int16_t normalGunHalfWidth(int launcherWidth) {
 
 QString loadSpeedText(std::int32_t intervalMs, const QLocale& locale) {
     const double speed = (kSlowestInterval - intervalMs) / 100.0;
-    return QStringLiteral("Speed: ") +
-           locale.toString(speed, 'g', QLocale::FloatingPointShortest);
+    return QStringLiteral("Speed: ") + locale.toString(speed, 'g', QLocale::FloatingPointShortest);
 }
 
 TargetPlace placeTarget(float r1, float r2, const TargetRoom& room) {
@@ -82,7 +85,9 @@ ShotPoint markPosition(std::int16_t weaponType, ShotPoint shot, int sizeWidth, i
     return shot;
 }
 
-std::int16_t scoreAfterMiss(std::int16_t score) { return std::int16_t(std::max(score - 100, 0)); }
+std::int16_t scoreAfterMiss(std::int16_t score) {
+    return std::int16_t(std::max(score - 100, 0));
+}
 
 std::int16_t scoreAfterHit(std::int16_t score) {
     if (score > std::numeric_limits<std::int16_t>::max() - 100)
@@ -123,7 +128,9 @@ std::optional<WeaponKey> weaponForKey(std::int16_t keyAscii) {
     }
 }
 
-bool isDeadKey(std::int16_t keyAscii) { return keyAscii == '5' || keyAscii == '6'; }
+bool isDeadKey(std::int16_t keyAscii) {
+    return keyAscii == '5' || keyAscii == '6';
+}
 
 std::int32_t nextInterval(std::int16_t keyAscii, std::int32_t intervalMs) {
     if (keyAscii == '=')

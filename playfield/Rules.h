@@ -56,7 +56,7 @@ QLocale displayLocale();
 
 // --- Gun strip ---
 struct GunDraw {
-    float left;                // twips, the launcher's left edge
+    float left;                 // twips, the launcher's left edge
     std::int16_t halfWidthUsed; // after the left-edge clamp
 };
 GunDraw gunDraw(float X, std::int16_t halfWidth);

@@ -16,8 +16,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QTime>
 
 namespace {
@@ -148,8 +148,8 @@ void frmRange::Form_Load() {
     const double screenWidthTwips = metrics.toTwipsX(m_services.screenGeometry.width());
     const double screenHeightTwips = metrics.toTwipsY(m_services.screenGeometry.height());
     const auto launcher = ImageList1.ListImages(kLaunchersImage).Picture;
-    m_state.stripTop = rules::stripTop(screenHeightTwips, metrics.twipsPerPixelY(),
-                                       launcher.Height);
+    m_state.stripTop =
+        rules::stripTop(screenHeightTwips, metrics.twipsPerPixelY(), launcher.Height);
     const auto stripHeight = float(rules::stripHeight(launcher.Height));
     for (SurfaceBox* strip : {Picture2, Picture3}) {
         strip->setHeight(stripHeight);
@@ -182,12 +182,13 @@ void frmRange::fillStrips() {
     const qreal ratio = m_backing.devicePixelRatio();
     for (SurfaceBox* strip : {Picture2, Picture3}) {
         strip->resizeBacking(ratio);
-        blockTransfer(strip->backing(), {0, 0}, m_desktop, {0, m_state.stripTop},
-                      {kBlock, kBlock});
+        blockTransfer(strip->backing(), {0, 0}, m_desktop, {0, m_state.stripTop}, {kBlock, kBlock});
     }
 }
 
-QString frmRange::TargetCaption() const { return Label2->text(); }
+QString frmRange::TargetCaption() const {
+    return Label2->text();
+}
 
 void frmRange::GetPicture() {
     const QString& folder = m_services.programFolder;
@@ -265,7 +266,9 @@ QRect frmRange::drawMark(QImage& surface, float X, float Y) {
     return ImageList1.Draw(weapon, surface, at.X, at.Y, ImageList::Transparent);
 }
 
-void frmRange::Form_MouseMove(std::int16_t, std::int16_t, float X, float) { moveGun(X); }
+void frmRange::Form_MouseMove(std::int16_t, std::int16_t, float X, float) {
+    moveGun(X);
+}
 
 void frmRange::Picture1_MouseMove(std::int16_t, std::int16_t, float X, float) {
     moveGun(Picture1->Left() + X);
@@ -275,12 +278,12 @@ void frmRange::moveGun(float X) {
     // Only the previous launcher differs from the clean copy, so restoring its pixels restores
     // the whole strip.
     const QRect previous = m_gunPixels;
-    blockTransfer(Picture2->backing(), previous.topLeft(), Picture3->backing(),
-                  previous.topLeft(), previous.size());
+    blockTransfer(Picture2->backing(), previous.topLeft(), Picture3->backing(), previous.topLeft(),
+                  previous.size());
     const auto gun = rules::gunDraw(X, m_state.gunHalfWidth);
     m_state.gunHalfWidth = gun.halfWidthUsed;
-    m_gunPixels = ImageList1.Draw(m_state.gunImage, Picture2->backing(), gun.left, 0,
-                                  ImageList::Transparent);
+    m_gunPixels =
+        ImageList1.Draw(m_state.gunImage, Picture2->backing(), gun.left, 0, ImageList::Transparent);
     Picture2->repaint(previous.united(m_gunPixels));
     m_state.gunHalfWidth =
         rules::normalGunHalfWidth(ImageList1.ListImages(m_state.gunImage).Picture.Width);
@@ -348,7 +351,8 @@ void frmRange::Timer2_Timer() {
 void frmRange::Picture4_Click() {
     if (!m_services.browser.launch(QString::fromLatin1(kBannerAddress)))
         m_services.messages.show(
-            QStringLiteral("An error was encountered while attempting to execute Internet Explorer."),
+            QStringLiteral(
+                "An error was encountered while attempting to execute Internet Explorer."),
             QStringLiteral("Error:"), MessageIcon::Critical);
 }
 

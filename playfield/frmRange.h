@@ -19,7 +19,7 @@ class QLabel;
 
 // The play field: the full-screen window over the frozen desktop, where the game is played.
 class frmRange final : public QWidget, public TargetHost {
-public:
+  public:
     explicit frmRange(const PlayFieldServices& services);
     ~frmRange() override;
 
@@ -62,12 +62,12 @@ public:
     ImageList ImageList1;
     QTimer Timer1;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void createFrame();
     void createStrip();
     void createTarget();

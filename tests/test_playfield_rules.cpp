@@ -10,7 +10,7 @@ using namespace rules;
 class PlayFieldRulesTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void stripLayoutOn1024x768();
     void pictureSizesInHimetric();
     void loadSpeedTextIsShortestDecimal();
