@@ -7,11 +7,13 @@
 #include "components/OpenAlSoundOutput.h"
 #include "support/SoundCapture.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace soundtest;

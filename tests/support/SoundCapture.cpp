@@ -42,7 +42,7 @@ QByteArray waveHeader(int formatTag, int channels, int rate, int bits, quint32 d
     append16(bytes, static_cast<quint16>(formatTag));
     append16(bytes, static_cast<quint16>(channels));
     append32(bytes, static_cast<quint32>(rate));
-    append32(bytes, static_cast<quint32>(rate * channels * bits / 8));
+    append32(bytes, static_cast<quint32>(qint64{rate} * channels * bits / 8));
     append16(bytes, static_cast<quint16>(channels * bits / 8));
     append16(bytes, static_cast<quint16>(bits));
     bytes.append("data");
