@@ -127,6 +127,8 @@ void SettingsDialogTest::windowAndControlsAtTheirPlaces() {
     QCOMPARE(d.windowTitle(), QString("Deskwreck! Settings"));
     QCOMPARE(d.size(), QSize(366, 447));
     QCOMPARE(d.minimumSize(), d.maximumSize());
+    const QPoint offCentre = d.frameGeometry().center() - d.screen()->availableGeometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 2, "the dialog stands at the centre of the screen");
     const Qt::WindowFlags flags = d.windowFlags();
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & Qt::WindowMinimizeButtonHint) && !(flags & Qt::WindowMaximizeButtonHint));
@@ -351,6 +353,18 @@ void SettingsDialogTest::unloadableBitmapKeepsThePreviousPreview() {
     m_dialog->Command2->click();
     QCOMPARE(m_scene->programFile("PICDIM.DAT"), QByteArray("600\r\n300\r\n"));
     QVERIFY(m_scene->messages.messages.isEmpty());
+
+    // Real-world bad bitmaps: an enormous stated size, a bad width, a bad header size.
+    const QString testData = qEnvironmentVariable("DESKWRECK_TESTDATA");
+    if (testData.isEmpty())
+        QSKIP("DESKWRECK_TESTDATA is not set");
+    for (const QString name : {"reallybig.bmp", "badwidth.bmp", "badheadersize.bmp"}) {
+        QVERIFY(QFile::copy(testData + "/bmpsuite/b/" + name, QDir::currentPath() + "/" + name));
+        QVERIFY(m_dialog->File1->setPath(QDir::currentPath()));
+        clickFile(name);
+        QCOMPARE(m_dialog->Label1->text(), QString("300"));
+        QCOMPARE(m_dialog->Image1->size(), QSize(40, 20));
+    }
 }
 
 void SettingsDialogTest::setCaptionByButtonAndByEnter() {
