@@ -9,24 +9,24 @@
 
 // The program's end, counted instead of carried out.
 class RecordingProgramEnd final : public ProgramEnd {
-public:
+  public:
     int ends = 0;
     void End() override { ++ends; }
 };
 
 // A desktop that is always the same picture (or none at all).
 class FixedDesktopSource final : public DesktopSource {
-public:
+  public:
     explicit FixedDesktopSource(QImage picture = {}) : m_picture(std::move(picture)) {}
     QImage grab() override { return m_picture; }
 
-private:
+  private:
     QImage m_picture;
 };
 
 // Records the addresses it was asked to open; fails when told to.
 class RecordingBrowserLauncher final : public BrowserLauncher {
-public:
+  public:
     QStringList addresses;
     bool succeeds = true;
     bool launch(const QString& address) override {

@@ -8,7 +8,7 @@
 // Records what the sound controls asked of the device, one line a call: "open shoot.wav",
 // "play shoot.wav", "prev shoot.wav", "close shoot.wav". Files that do not exist open as 0.
 class RecordingSoundOutput final : public SoundOutput {
-public:
+  public:
     QStringList calls;
 
     Handle open(const QString& path) override {
@@ -23,7 +23,7 @@ public:
     void close(Handle sound) override { calls << QStringLiteral("close ") + name(sound); }
     void stopAll() override { calls << QStringLiteral("stopAll"); }
 
-private:
+  private:
     QString name(Handle sound) const { return m_names.value(sound - 1); }
     QStringList m_names;
 };
