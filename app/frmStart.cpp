@@ -13,14 +13,6 @@ namespace {
 
 const QColor kPaleYellow(255, 255, 192);
 
-void setColours(QWidget* widget, QColor background, QColor text) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, background);
-    palette.setColor(QPalette::WindowText, text);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 } // namespace
 
 frmStart::frmStart(const PlayFieldServices& services)

@@ -26,3 +26,11 @@ void showAsterisks(QLineEdit* box) {
     box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     box->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
+
+void setColours(QWidget* widget, QColor background, QColor text) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}

@@ -2,6 +2,7 @@
 
 #include "components/Units.h"
 
+#include <QColor>
 #include <QFont>
 
 class QLineEdit;
@@ -16,3 +17,6 @@ QFont gameFont(double pointSize, bool bold);
 
 // A password box: a "*" for every character, and no input method.
 void showAsterisks(QLineEdit* box);
+
+// Gives a widget an opaque background and its text colour.
+void setColours(QWidget* widget, QColor background, QColor text);

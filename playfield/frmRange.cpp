@@ -35,14 +35,6 @@ constexpr float kLabel2Top = 3720;
 constexpr float kLabel2Width = 3255;
 constexpr float kLabel2Height = 255;
 
-void setColours(QWidget* widget, QColor background, QColor text) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, background);
-    palette.setColor(QPalette::WindowText, text);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 } // namespace
 
 frmRange::frmRange(const PlayFieldServices& services)
