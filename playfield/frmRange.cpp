@@ -204,7 +204,9 @@ void frmRange::GetPicture() {
                                  QStringLiteral("Error:"), MessageIcon::Critical);
         return;
     }
-    Picture1->setPicture(*picture);
+    // The box shows only as much of a picture as its own size allows: keep no more than that.
+    Picture1->setPicture(
+        picture->copy(picture->rect().intersected(QRect(QPoint(0, 0), Picture1->size()))));
     Picture1->Refresh();
 }
 
