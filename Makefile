@@ -1,11 +1,12 @@
 # make        builds build/deskwreck with its wave files beside it
 # make run    installs what is missing, builds and starts the game
 # make test   installs what is missing, builds and runs every test
+# make install   installs the game for the current user (PREFIX, ~/.local by default)
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: all deps test-deps configure run test resources bench install clean
+.PHONY: all deps test-deps configure run test resources bench install uninstall screenshots clean
 
 all: deps configure
 	cmake --build $(BUILD)
@@ -28,6 +29,21 @@ test: test-deps all
 resources: all
 	cmake --build $(BUILD) --target make_resources
 	./$(BUILD)/tools/make_resources resources $(BUILD)/contact-sheet.png
+
+PREFIX ?= $(HOME)/.local
+
+install: all
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Removes what the last install put in place; settings files the game wrote stay in the
+# program folder, which is then kept.
+uninstall:
+	@[ -f $(BUILD)/install_manifest.txt ] || { echo "nothing installed from $(BUILD)"; exit 1; }
+	xargs -d '\n' rm -f -- <$(BUILD)/install_manifest.txt
+	-rmdir --ignore-fail-on-non-empty "$$(sed -n 's|/lib/deskwreck/deskwreck$$|/lib/deskwreck|p' $(BUILD)/install_manifest.txt)"
+
+screenshots: test-deps all
+	tools/screenshots.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
