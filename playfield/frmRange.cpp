@@ -148,6 +148,8 @@ void frmRange::Form_Load() {
         strip->setWidth(float(screenWidthTwips));
     }
     fillStrips();
+    // The backing image and the strips now hold every pixel of the snapshot that is ever shown.
+    m_desktop = QImage();
     m_state.screenWidth = std::int32_t(units::roundHalfEven(screenWidthTwips));
     m_state.screenHeight = std::int32_t(units::roundHalfEven(screenHeightTwips));
     Picture2->setTop(float(m_state.screenHeight) - stripHeight);
