@@ -35,6 +35,8 @@ frmStart::frmStart(const PlayFieldServices& services)
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
     createInstructions();
+    for (QLabel* label : findChildren<QLabel*>())
+        shrinkToFit(label);
     createPictures(); // after the labels, so the pictures lie in front of them
     OKButton->raise();
     Command1->raise();

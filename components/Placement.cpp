@@ -1,5 +1,7 @@
 #include "components/Placement.h"
 
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -33,4 +35,18 @@ void setColours(QWidget* widget, QColor background, QColor text) {
     palette.setColor(QPalette::WindowText, text);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+void shrinkToFit(QLabel* label) {
+    const QRect box = label->contentsRect();
+    const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    const auto fits = [&](const QFont& font) {
+        const QRect needed = QFontMetrics(font).boundingRect(box, flags, label->text());
+        return needed.width() <= box.width() && needed.height() <= box.height();
+    };
+    constexpr double kSmallest = 6.0;
+    QFont font = label->font();
+    while (!fits(font) && font.pointSizeF() > kSmallest)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    label->setFont(font);
 }

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 
+class QLabel;
 class QLineEdit;
 class QWidget;
 
@@ -20,3 +21,7 @@ void showAsterisks(QLineEdit* box);
 
 // Gives a widget an opaque background and its text colour.
 void setColours(QWidget* widget, QColor background, QColor text);
+
+// Where the stand-in font is wider than the game's own, a label's text would be cut off:
+// lower the label's point size until its text fits its box.
+void shrinkToFit(QLabel* label);

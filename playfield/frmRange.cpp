@@ -91,6 +91,7 @@ void frmRange::createFrame() {
     Label4->setFont(gameFont(8.25, true));
     Label4->setWordWrap(true);
     placeInTwips(Label4, metrics, 3480, 1080, 3495, 615);
+    shrinkToFit(Label4);
 }
 
 void frmRange::createStrip() {

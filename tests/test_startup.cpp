@@ -15,7 +15,7 @@
 class StartupTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void loginDialogLayout();
     void loginEnterAndEscape();
     void loginAccessKeys();
@@ -122,6 +122,15 @@ void StartupTest::startScreenLayout() {
           "- <Spacebar>= Restart", "- Backspace = Options",
           "Deskwreck! can work with ANY .BMP photograph and caption that YOU supply!!"})
         QVERIFY2(texts.contains(QString::fromLatin1(text)), text);
+    // However wide the stand-in font, no instruction is cut off.
+    for (const QLabel* label : start.findChildren<QLabel*>()) {
+        if (label->text().isEmpty())
+            continue;
+        const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        const QRect needed =
+            QFontMetrics(label->font()).boundingRect(label->contentsRect(), flags, label->text());
+        QVERIFY2(label->contentsRect().contains(needed), qPrintable(label->text()));
+    }
     // The boxes show only the top-left part of their pictures.
     QCOMPARE(start.Picture3->size(), QSize(97, 57));
     QCOMPARE(start.Picture4->size(), QSize(57, 33));
@@ -132,8 +141,7 @@ void StartupTest::startScreenLoadsMusicThenPlayField() {
     PlayFieldFixture f;
     frmStart start(f.services({1024, 768}));
     start.Form_Load();
-    QCOMPARE(f.sound.calls,
-             (QStringList{"open guit.wav", "play guit.wav", "open shoot.wav"}));
+    QCOMPARE(f.sound.calls, (QStringList{"open guit.wav", "play guit.wav", "open shoot.wav"}));
     QVERIFY(start.playField());
     QVERIFY(!start.playField()->isVisible());
     QVERIFY(start.playField()->Timer1.isActive());
