@@ -45,5 +45,12 @@ uninstall:
 screenshots: test-deps all
 	tools/screenshots.sh $(BUILD)
 
+# make bench   installs what is missing, builds and prints the benchmark table (BENCH_SHORT=1: brief)
+bench:
+	@tools/install-deps.sh bench
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD)
+	BUILD_DIR=$(abspath $(BUILD)) SOURCE_DIR=$(CURDIR) bash bench/run_bench.sh
+
 clean:
 	rm -rf $(BUILD)

@@ -72,7 +72,7 @@ def program_rows(folder):
         row("ten clicks: energy left after removing ten whole shots", "burst_residue", "",
             "small (shots cut short leave ~1)", "", "{:.3f}")
         row("ten clicks: sound after the last onset", "burst_tail_ms", " ms",
-            f">= the shot's own audible length, {values.get('shot_length_ms', 0):.0f} ms")
+            f">= the shot's own audible length, {values.get('shot_length_ms', 0):.0f} ms (onsets +- 10 ms)")
         row("flood: pointer moves sent", "flood_moves_per_s", " /s", "1000 /s")
         row("flood: clicks handled", "flood_clicks_handled", "", "every click sent",
             f"sent {values.get('flood_clicks_sent', 0):.0f}, lost "

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kCellWidth = 40;
+constexpr int kCellWidth = 38;
 constexpr int kCellHeight = 24;
 
 struct PendingClick {
