@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The settings dialog on a real X server: Backspace opens it, a bitmap picked with the mouse in
+# the file list becomes the target's picture, Enter in the caption box sets the caption, both
+# through the settings files' exact bytes, and Close lets the game go on.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/playfield.sh"
+
+start_x 1024 768
+install_game
+# The dialog's lists open on the game's current folder.
+mkdir -p "$WORK/pictures"
+cd "$WORK/pictures"
+convert -size 120x90 xc:'#ff00ff' "BMP3:pink.bmp"
+
+enter_field
+xdotool key BackSpace
+dialog=$(wait_window 'Deskwreck! Settings')
+eval "$(xdotool getwindowgeometry --shell "$dialog")"
+# A settings file, whatever the letter case of its name on disk.
+setting() { find "$GAME_DIR" -maxdepth 1 -iname "$1" | head -n 1; }
+click_in_dialog() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.5; }
+
+click_in_dialog 240 112 # the first file of the list
+click_in_dialog 60 236  # "Set Image"
+printf '"%s/pink.bmp"\r\n' "$WORK/pictures" | cmp - "$(setting picnam.dat)" ||
+    fail "picnam.dat does not hold the picked bitmap's path"
+printf '1800\r\n1350\r\n' | cmp - "$(setting picdim.dat)" ||
+    fail "picdim.dat does not hold the bitmap's size in twips"
+
+click_in_dialog 236 385 # the caption box
+xdotool key ctrl+a
+xdotool type --delay 30 'Hello e2e'
+xdotool key Return
+confirmation=$(wait_window 'Caption Set')
+xdotool key --window "$confirmation" Return || true
+sleep 0.5
+printf '"Hello e2e"\r\n' | cmp - "$(setting caption.dat)" || fail "caption.dat is not the caption"
+
+click_in_dialog 56 428 # "Close"
+sleep 1.5
+xdotool search --onlyvisible --name '^Deskwreck! Settings$' >/dev/null 2>&1 &&
+    fail "the dialog is still open after Close"
+screenshot "$WORK/after.png"
+pink=$(convert "$WORK/after.png" -fill black +opaque '#ff00ff' -fill white -opaque '#ff00ff' \
+    -format '%[fx:int(mean*w*h)]' info:)
+echo "pink target pixels on the screen: $pink"
+[ "$pink" -gt 7000 ] || fail "the target does not show the picked bitmap"
+kill -0 "$GAME_PID" || fail "the game ended"
+xdotool mousemove 900 20 click 3 || true
+wait_exit 3
+echo "the settings reached the target and the game went on"
