@@ -1,5 +1,7 @@
 #include "settings/frmSettings.h"
 
+#include "components/Placement.h"
+
 #include "settings/PasswordChange.h"
 #include "settings/SettingsRules.h"
 #include "settings/files/SettingsFiles.h"
@@ -13,25 +15,11 @@ namespace {
 constexpr int kCaptionLimit = 26;
 constexpr int kEnter = 13;
 
-QFont buttonFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif); // the nearest sans-serif where that face is missing
-    font.setPointSizeF(9.75);
-    font.setBold(true);
-    return font;
-}
-
 // The character code a key press types: 13 for Enter, 0 when it types nothing.
 int characterCodeOf(const QKeyEvent& event) {
     if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter)
         return kEnter;
     return event.text().isEmpty() ? 0 : event.text().front().unicode();
-}
-
-void setUpPasswordBox(QLineEdit* box) {
-    box->setEchoMode(QLineEdit::Password);
-    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // "*"
-    box->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
 } // namespace
@@ -53,7 +41,7 @@ frmSettings::frmSettings(TargetHost& target, MessageBox& messages, QString progr
     Command5 = new QPushButton(QStringLiteral("Close"), this);
     Command5->setGeometry(twips(120, 6240, 1455, 375));
     for (QPushButton* button : {Command1, Command2, Command4, Command5}) {
-        button->setFont(buttonFont());
+        button->setFont(gameFont(9.75, true));
         // Enter in the caption box sets the caption and nothing else.
         button->setAutoDefault(false);
         button->setDefault(false);
@@ -97,13 +85,14 @@ void frmSettings::createPasswordFrame() {
     Text1->setGeometry(twips(2160, 240, 2655, 285));
     Text2 = new QLineEdit(Frame1);
     Text2->setGeometry(twips(2160, 600, 2655, 285));
-    setUpPasswordBox(Text1);
-    setUpPasswordBox(Text2);
+    showAsterisks(Text1);
+    showAsterisks(Text2);
     Command1 = new QPushButton(QStringLiteral("Change"), Frame1);
     Command1->setGeometry(twips(240, 360, 1335, 375));
     Label3 = new QLabel(
         QStringLiteral("To change your password, you must enter it in both boxes above."), Frame1);
     Label3->setGeometry(twips(120, 960, 4815, 255));
+    shrinkToFit(Label3);
 }
 
 void frmSettings::createPictureFrame() {

@@ -165,6 +165,9 @@ void SettingsDialogTest::windowAndControlsAtTheirPlaces() {
         QCOMPARE(button->font().styleHint(), QFont::SansSerif);
         QVERIFY(!button->autoDefault() && !button->isDefault());
     }
+    // However wide the stand-in font, the instruction is never cut off.
+    QVERIFY(QFontMetrics(d.Label3->font()).horizontalAdvance(d.Label3->text()) <=
+            d.Label3->contentsRect().width());
     QVERIFY(d.Label1->text().isEmpty() && d.Label2->text().isEmpty());
     QVERIFY(!d.Image1->hasPicture());
 }
