@@ -7,6 +7,8 @@
 #include <AL/alext.h>
 #include <dlfcn.h>
 
+#include <QTimer>
+
 #include <array>
 #include <map>
 #include <mutex>
@@ -14,6 +16,10 @@
 namespace {
 
 constexpr int kVoices = OpenAlSoundOutput::kVoicesPerSound;
+
+// How often a device with nothing to play is checked, so it can be paused: an open device keeps
+// mixing silence, which costs a play field that idles a few percent of a core.
+constexpr int kIdleCheckMs = 1500;
 
 // libasound reports a missing card on stderr through its own handler, whatever OpenAL's log
 // level; the game prints nothing, so the handler is replaced before OpenAL first loads it.
@@ -47,6 +53,18 @@ struct Voices {
     std::size_t next = 0;
 
     bool valid() const { return buffer != 0; }
+
+    bool anyPlaying() const {
+        if (!valid())
+            return false;
+        for (ALuint source : sources) {
+            ALint state = AL_STOPPED;
+            alGetSourcei(source, AL_SOURCE_STATE, &state);
+            if (state == AL_PLAYING)
+                return true;
+        }
+        return false;
+    }
 };
 
 void release(Voices& voices) {
@@ -105,6 +123,15 @@ struct OpenAlSoundOutput::Device {
     ALCcontext* context = nullptr;
     std::map<Handle, Sound> sounds;
     Handle lastHandle = 0;
+    LPALCDEVICEPAUSESOFT pauseDevice = nullptr; // null where the device cannot pause
+    LPALCDEVICERESUMESOFT resumeDevice = nullptr;
+    bool paused = false;
+    QTimer idleCheck;
+
+    Device() {
+        idleCheck.setInterval(kIdleCheckMs);
+        QObject::connect(&idleCheck, &QTimer::timeout, [this] { pauseIfIdle(); });
+    }
 
     ~Device() { disconnect(); }
 
@@ -145,7 +172,45 @@ struct OpenAlSoundOutput::Device {
         }
         for (auto& [handle, sound] : sounds)
             upload(sound.wave, sound.voices);
+        findPauseFunctions();
         return true;
+    }
+
+    void findPauseFunctions() {
+        pauseDevice = nullptr;
+        resumeDevice = nullptr;
+        paused = false;
+        if (!alcIsExtensionPresent(device, "ALC_SOFT_pause_device"))
+            return;
+        pauseDevice =
+            reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(device, "alcDevicePauseSOFT"));
+        resumeDevice = reinterpret_cast<LPALCDEVICERESUMESOFT>(
+            alcGetProcAddress(device, "alcDeviceResumeSOFT"));
+        if (!pauseDevice || !resumeDevice)
+            pauseDevice = resumeDevice = nullptr;
+    }
+
+    // Called before every play; the pause is checked for again once the sound may be over.
+    void wake() {
+        if (paused && resumeDevice)
+            resumeDevice(device);
+        paused = false;
+        if (pauseDevice && !idleCheck.isActive())
+            idleCheck.start();
+    }
+
+    void pauseIfIdle() {
+        if (!makeCurrent() || !pauseDevice) {
+            idleCheck.stop();
+            return;
+        }
+        for (const auto& [handle, sound] : sounds) {
+            if (sound.voices.anyPlaying())
+                return;
+        }
+        pauseDevice(device);
+        paused = true;
+        idleCheck.stop();
     }
 
     void disconnect() {
@@ -162,6 +227,9 @@ struct OpenAlSoundOutput::Device {
             alcCloseDevice(device);
         context = nullptr;
         device = nullptr;
+        pauseDevice = resumeDevice = nullptr;
+        paused = false;
+        idleCheck.stop();
     }
 };
 
@@ -193,6 +261,7 @@ void OpenAlSoundOutput::play(Handle handle) {
     Voices& voices = sound->voices;
     const ALuint source = voices.sources[voices.next];
     voices.next = (voices.next + 1) % kVoices;
+    m_device->wake();
     alSourceRewind(source);
     alSourcePlay(source);
 }
@@ -220,4 +289,8 @@ void OpenAlSoundOutput::stopAll() {
 
 bool OpenAlSoundOutput::hasDevice() const {
     return m_device->connected();
+}
+
+bool OpenAlSoundOutput::isPaused() const {
+    return m_device->paused;
 }

@@ -1,8 +1,9 @@
 // The real sound output over OpenAL Soft, heard through its wave driver: a played file reaches
 // the mix whole, from its first sample, soon after "play"; shots fired 50 ms apart overlap, the
 // first one not cut short; "close" and stopAll silence; the start screen's music and the play
-// field's shot sound play at once; float and stereo waves play; missing and broken files only
-// mean silence and the next good file plays; with no device every call is a quiet no-op.
+// field's shot sound play at once; an idle device pauses, but not under a playing sound; float and
+// stereo waves play; missing and broken files only mean silence and the next good file plays; with
+// no device every call is a quiet no-op.
 #include "components/MMControl.h"
 #include "components/OpenAlSoundOutput.h"
 #include "support/SoundCapture.h"
@@ -40,6 +41,7 @@ class TestSoundOutput : public QObject {
     void closeStopsTheSound();
     void stopAllSilencesEveryControl();
     void musicAndShotSoundPlayTogether();
+    void idleDevicePausesOnlyWhenNothingPlays();
     void floatAndStereoWavesPlay();
     void badFilesAreSilentAndTheNextGoodOpenWorks();
     void noDeviceIsSilentAndQuiet_data();
@@ -229,6 +231,22 @@ void TestSoundOutput::musicAndShotSoundPlayTogether() {
     QVERIFY(*shotAt > *musicAt);
     QVERIFY(subtract(mix, shot, *shotAt));
     QVERIFY(silent(mix));
+}
+
+// An idle device stops mixing, but never under a sound still playing. (The wave driver
+// rewrites its file when paused, so whether the next shot is heard is checked at a real sound
+// server, end to end.)
+void TestSoundOutput::idleDevicePausesOnlyWhenNothingPlays() {
+    QVERIFY(writePcm16(path("long.wav"), noise(kRate * 2, 12)));
+    auto output = std::make_unique<OpenAlSoundOutput>();
+    const SoundOutput::Handle music = output->open(path("long.wav"));
+    QVERIFY(music != 0);
+    output->play(music);
+    QTest::qWait(1800);
+    QVERIFY(!output->isPaused());
+    QTRY_VERIFY_WITH_TIMEOUT(output->isPaused(), 5000);
+    output->play(music);
+    QVERIFY(!output->isPaused());
 }
 
 void TestSoundOutput::floatAndStereoWavesPlay() {
