@@ -176,10 +176,8 @@ struct OpenAlSoundOutput::Device {
         return true;
     }
 
+    // On a device just opened: disconnect() has cleared what an earlier one had.
     void findPauseFunctions() {
-        pauseDevice = nullptr;
-        resumeDevice = nullptr;
-        paused = false;
         if (!alcIsExtensionPresent(device, "ALC_SOFT_pause_device"))
             return;
         pauseDevice =
@@ -200,7 +198,7 @@ struct OpenAlSoundOutput::Device {
     }
 
     void pauseIfIdle() {
-        if (!makeCurrent() || !pauseDevice) {
+        if (!makeCurrent()) {
             idleCheck.stop();
             return;
         }
