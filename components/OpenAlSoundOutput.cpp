@@ -4,7 +4,7 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
-#include <AL/alext.h>
+#include <AL/alext.h> // ALC_CONNECTED
 #include <dlfcn.h>
 
 #include <QTimer>
@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kVoices = OpenAlSoundOutput::kVoicesPerSound;
 
-// How often a device with nothing to play is checked, so it can be paused: an open device keeps
+// How often a device with nothing to play is checked, so it can rest: an open device keeps
 // mixing silence, which costs a play field that idles a few percent of a core.
 constexpr int kIdleCheckMs = 1500;
 
@@ -46,13 +46,14 @@ void quietLibrariesOnce() {
     });
 }
 
-// The AL objects of one open sound: its samples and a ring of voices playing them.
+// The AL objects of one open sound: its samples, which belong to the device, and a ring of
+// voices playing them, which belong to the context and go with it when the device rests.
 struct Voices {
     ALuint buffer = 0;
     std::array<ALuint, kVoices> sources{};
     std::size_t next = 0;
 
-    bool valid() const { return buffer != 0; }
+    bool valid() const { return buffer != 0 && sources[0] != 0; }
 
     bool anyPlaying() const {
         if (!valid())
@@ -67,11 +68,17 @@ struct Voices {
     }
 };
 
-void release(Voices& voices) {
+void releaseSources(Voices& voices) {
     if (voices.sources[0] != 0) {
         alSourceStopv(kVoices, voices.sources.data());
         alDeleteSources(kVoices, voices.sources.data());
     }
+    voices.sources = {};
+    voices.next = 0;
+}
+
+void release(Voices& voices) {
+    releaseSources(voices);
     if (voices.buffer != 0)
         alDeleteBuffers(1, &voices.buffer);
     voices = Voices{};
@@ -84,27 +91,44 @@ void setUpSource(ALuint source, ALuint buffer) {
     alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
 }
 
-// Reports failure rather than leaving half-made objects behind.
-bool upload(const DecodedWave& wave, Voices& voices) {
+bool uploadBuffer(const DecodedWave& wave, Voices& voices) {
     alGetError();
     alGenBuffers(1, &voices.buffer);
     if (alGetError() != AL_NO_ERROR) {
-        voices = Voices{};
+        voices.buffer = 0;
         return false;
     }
     const ALenum format = wave.channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
     const auto bytes = static_cast<ALsizei>(wave.samples.size() * sizeof(wave.samples[0]));
     alBufferData(voices.buffer, format, wave.samples.data(), bytes, wave.sampleRate);
-    if (alGetError() == AL_NO_ERROR)
-        alGenSources(kVoices, voices.sources.data());
+    if (alGetError() != AL_NO_ERROR) {
+        release(voices);
+        return false;
+    }
+    return true;
+}
+
+bool createSources(Voices& voices) {
+    alGetError();
+    alGenSources(kVoices, voices.sources.data());
     if (alGetError() != AL_NO_ERROR) {
         voices.sources = {};
-        release(voices);
         return false;
     }
     for (ALuint source : voices.sources)
         setUpSource(source, voices.buffer);
     if (alGetError() != AL_NO_ERROR) {
+        releaseSources(voices);
+        return false;
+    }
+    return true;
+}
+
+// Reports failure rather than leaving half-made objects behind.
+bool upload(const DecodedWave& wave, Voices& voices) {
+    if (voices.buffer == 0 && !uploadBuffer(wave, voices))
+        return false;
+    if (voices.sources[0] == 0 && !createSources(voices)) {
         release(voices);
         return false;
     }
@@ -113,6 +137,9 @@ bool upload(const DecodedWave& wave, Voices& voices) {
 
 } // namespace
 
+// The device stays open while the game runs. Its context, which holds the voices, exists only
+// while something may play: destroying it stops the mixing (an open context mixes silence, a
+// few percent of a core) and frees the context's voice table, 8 MB in OpenAL Soft 1.19.
 struct OpenAlSoundOutput::Device {
     struct Sound {
         DecodedWave wave; // kept to rebuild the voices on a device opened anew
@@ -123,14 +150,11 @@ struct OpenAlSoundOutput::Device {
     ALCcontext* context = nullptr;
     std::map<Handle, Sound> sounds;
     Handle lastHandle = 0;
-    LPALCDEVICEPAUSESOFT pauseDevice = nullptr; // null where the device cannot pause
-    LPALCDEVICERESUMESOFT resumeDevice = nullptr;
-    bool paused = false;
     QTimer idleCheck;
 
     Device() {
         idleCheck.setInterval(kIdleCheckMs);
-        QObject::connect(&idleCheck, &QTimer::timeout, [this] { pauseIfIdle(); });
+        QObject::connect(&idleCheck, &QTimer::timeout, [this] { restIfIdle(); });
     }
 
     ~Device() { disconnect(); }
@@ -148,7 +172,7 @@ struct OpenAlSoundOutput::Device {
     }
 
     bool connected() const {
-        if (!context)
+        if (!device)
             return false;
         ALCint connected = ALC_TRUE;
         if (alcIsExtensionPresent(device, "ALC_EXT_disconnect"))
@@ -156,15 +180,23 @@ struct OpenAlSoundOutput::Device {
         return connected == ALC_TRUE;
     }
 
-    // Opens the device when there is none or the sound server went away; the sounds still open
-    // get their voices back on the new device.
-    bool connect() {
-        if (connected())
-            return makeCurrent();
-        disconnect();
-        device = alcOpenDevice(nullptr);
-        if (!device)
+    // Before every call that needs the voices: opens the device when there is none or the sound
+    // server went away, and wakes a resting one. The sounds still open get their voices back.
+    bool ready() {
+        if (!connected()) {
+            disconnect();
+            device = alcOpenDevice(nullptr);
+        }
+        if (!device || (!context && !createContext()))
             return false;
+        if (!makeCurrent())
+            return false;
+        if (!idleCheck.isActive())
+            idleCheck.start();
+        return true;
+    }
+
+    bool createContext() {
         context = alcCreateContext(device, nullptr);
         if (!context || !alcMakeContextCurrent(context)) {
             disconnect();
@@ -172,32 +204,10 @@ struct OpenAlSoundOutput::Device {
         }
         for (auto& [handle, sound] : sounds)
             upload(sound.wave, sound.voices);
-        findPauseFunctions();
         return true;
     }
 
-    // On a device just opened: disconnect() has cleared what an earlier one had.
-    void findPauseFunctions() {
-        if (!alcIsExtensionPresent(device, "ALC_SOFT_pause_device"))
-            return;
-        pauseDevice =
-            reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(device, "alcDevicePauseSOFT"));
-        resumeDevice = reinterpret_cast<LPALCDEVICERESUMESOFT>(
-            alcGetProcAddress(device, "alcDeviceResumeSOFT"));
-        if (!pauseDevice || !resumeDevice)
-            pauseDevice = resumeDevice = nullptr;
-    }
-
-    // Called before every play; the pause is checked for again once the sound may be over.
-    void wake() {
-        if (paused && resumeDevice)
-            resumeDevice(device);
-        paused = false;
-        if (pauseDevice && !idleCheck.isActive())
-            idleCheck.start();
-    }
-
-    void pauseIfIdle() {
+    void restIfIdle() {
         if (!makeCurrent()) {
             idleCheck.stop();
             return;
@@ -206,27 +216,38 @@ struct OpenAlSoundOutput::Device {
             if (sound.voices.anyPlaying())
                 return;
         }
-        pauseDevice(device);
-        paused = true;
+        rest();
+    }
+
+    // The samples stay on the device, so waking needs no decoding.
+    void rest() {
+        for (auto& [handle, sound] : sounds)
+            releaseSources(sound.voices);
+        destroyContext();
         idleCheck.stop();
     }
 
+    void destroyContext() {
+        if (!context)
+            return;
+        if (alcGetCurrentContext() == context)
+            alcMakeContextCurrent(nullptr);
+        alcDestroyContext(context);
+        context = nullptr;
+    }
+
+    // Closing the device frees whatever samples it still holds.
     void disconnect() {
         if (makeCurrent()) {
             for (auto& [handle, sound] : sounds)
                 release(sound.voices);
         }
-        if (context) {
-            if (alcGetCurrentContext() == context)
-                alcMakeContextCurrent(nullptr);
-            alcDestroyContext(context);
-        }
+        for (auto& [handle, sound] : sounds)
+            sound.voices = Voices{};
+        destroyContext();
         if (device)
             alcCloseDevice(device);
-        context = nullptr;
         device = nullptr;
-        pauseDevice = resumeDevice = nullptr;
-        paused = false;
         idleCheck.stop();
     }
 };
@@ -238,7 +259,7 @@ OpenAlSoundOutput::OpenAlSoundOutput() : m_device(std::make_unique<Device>()) {
 OpenAlSoundOutput::~OpenAlSoundOutput() = default;
 
 SoundOutput::Handle OpenAlSoundOutput::open(const QString& path) {
-    if (!m_device->connect())
+    if (!m_device->ready())
         return 0;
     std::optional<DecodedWave> wave = wave::decode(path);
     if (!wave)
@@ -253,13 +274,12 @@ SoundOutput::Handle OpenAlSoundOutput::open(const QString& path) {
 
 void OpenAlSoundOutput::play(Handle handle) {
     Device::Sound* sound = m_device->find(handle);
-    if (!sound || !sound->voices.valid() || !m_device->makeCurrent())
+    if (!sound || !m_device->ready() || !sound->voices.valid())
         return;
     // The oldest voice takes the shot, so earlier shots ring on instead of being cut.
     Voices& voices = sound->voices;
     const ALuint source = voices.sources[voices.next];
     voices.next = (voices.next + 1) % kVoices;
-    m_device->wake();
     alSourceRewind(source);
     alSourcePlay(source);
 }
@@ -271,7 +291,8 @@ void OpenAlSoundOutput::close(Handle handle) {
     Device::Sound* sound = m_device->find(handle);
     if (!sound)
         return;
-    if (m_device->makeCurrent())
+    // A resting device wakes for it: deleting the samples needs a context.
+    if (m_device->ready())
         release(sound->voices);
     m_device->sounds.erase(handle);
 }
@@ -289,6 +310,6 @@ bool OpenAlSoundOutput::hasDevice() const {
     return m_device->connected();
 }
 
-bool OpenAlSoundOutput::isPaused() const {
-    return m_device->paused;
+bool OpenAlSoundOutput::isResting() const {
+    return m_device->connected() && !m_device->context;
 }

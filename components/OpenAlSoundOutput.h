@@ -7,7 +7,7 @@
 // The sound device: OpenAL Soft for output and mixing, libsndfile for decoding. One instance
 // serves every sound control of the program. Without a device every call is a quiet no-op;
 // a device lost mid-run is opened again at the next open, with the sounds still open. A device
-// with nothing to play is paused after a moment, so an idle game costs no mixing.
+// with nothing to play rests after a moment, so an idle game costs no mixing.
 class OpenAlSoundOutput final : public SoundOutput {
   public:
     OpenAlSoundOutput();
@@ -23,9 +23,8 @@ class OpenAlSoundOutput final : public SoundOutput {
 
     // Whether sound can be heard at this moment.
     bool hasDevice() const;
-    // Whether the device is paused because nothing has played for a while; the next play
-    // resumes it.
-    bool isPaused() const;
+    // Whether the device rests because nothing has played for a while; the next play wakes it.
+    bool isResting() const;
 
     // Voices per open sound: this many shots in quick succession overlap before the oldest is
     // cut.

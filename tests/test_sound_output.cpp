@@ -1,7 +1,7 @@
 // The real sound output over OpenAL Soft, heard through its wave driver: a played file reaches
 // the mix whole, from its first sample, soon after "play"; shots fired 50 ms apart overlap, the
 // first one not cut short; "close" and stopAll silence; the start screen's music and the play
-// field's shot sound play at once; an idle device pauses, but not under a playing sound; float and
+// field's shot sound play at once; an idle device rests, but not under a playing sound; float and
 // stereo waves play; missing and broken files only mean silence and the next good file plays; with
 // no device every call is a quiet no-op.
 #include "components/MMControl.h"
@@ -41,7 +41,7 @@ class TestSoundOutput : public QObject {
     void closeStopsTheSound();
     void stopAllSilencesEveryControl();
     void musicAndShotSoundPlayTogether();
-    void idleDevicePausesOnlyWhenNothingPlays();
+    void idleDeviceRestsOnlyWhenNothingPlays();
     void floatAndStereoWavesPlay();
     void badFilesAreSilentAndTheNextGoodOpenWorks();
     void noDeviceIsSilentAndQuiet_data();
@@ -233,20 +233,30 @@ void TestSoundOutput::musicAndShotSoundPlayTogether() {
     QVERIFY(silent(mix));
 }
 
-// An idle device stops mixing, but never under a sound still playing. (The wave driver
-// rewrites its file when paused, so whether the next shot is heard is checked at a real sound
-// server, end to end.)
-void TestSoundOutput::idleDevicePausesOnlyWhenNothingPlays() {
+// An idle device rests, but never under a sound still playing, and the next shot wakes it.
+void TestSoundOutput::idleDeviceRestsOnlyWhenNothingPlays() {
     QVERIFY(writePcm16(path("long.wav"), noise(kRate * 2, 12)));
+    const auto shot = noise(kRate / 5, 13);
+    QVERIFY(writePcm16(path("succ.wav"), shot));
     auto output = std::make_unique<OpenAlSoundOutput>();
     const SoundOutput::Handle music = output->open(path("long.wav"));
-    QVERIFY(music != 0);
+    const SoundOutput::Handle succ = output->open(path("succ.wav"));
+    QVERIFY(music != 0 && succ != 0);
     output->play(music);
     QTest::qWait(1800);
-    QVERIFY(!output->isPaused());
-    QTRY_VERIFY_WITH_TIMEOUT(output->isPaused(), 5000);
-    output->play(music);
-    QVERIFY(!output->isPaused());
+    QVERIFY(!output->isResting());
+    QTRY_VERIFY_WITH_TIMEOUT(output->isResting(), 5000);
+    QVERIFY(output->hasDevice());
+    output->play(succ);
+    QVERIFY(!output->isResting());
+    QTest::qWait(500);
+
+    // Waking starts the wave driver's file afresh: it holds the shot and nothing else.
+    auto mix = mixOf(output);
+    const auto at = find(mix, shot);
+    QVERIFY(at.has_value());
+    QVERIFY(subtract(mix, shot, *at));
+    QVERIFY(silent(mix));
 }
 
 void TestSoundOutput::floatAndStereoWavesPlay() {
