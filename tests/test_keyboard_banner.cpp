@@ -179,6 +179,12 @@ void KeyboardBannerTest::bannerTurnsWithPauses() {
     QCOMPARE(range.state().bannerFrame, std::int16_t(2));
     QCOMPARE(range.Timer2.interval(), 100);
     QVERIFY(range.Picture4->surface() != frame1);
+    // Each frame shows its bitmap exactly (as much as the box holds), whatever form the list
+    // keeps it in.
+    const QImage& shown = range.Picture4->surface();
+    const QImage frame2 = QImage(QStringLiteral(":/imagelist2/2.bmp")).copy(shown.rect());
+    QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+             frame2.convertToFormat(QImage::Format_RGB32));
     for (int i = 0; i < 3; ++i)
         range.Timer2_Timer();
     QCOMPARE(range.state().bannerFrame, std::int16_t(5));
