@@ -124,4 +124,5 @@ void flood(XDriver& x, pid_t game, int seconds) {
     print("flood_click_ms_last", median(late));
     print("flood_click_ms_max", all.empty() ? -1 : *std::max_element(all.begin(), all.end()));
     print("flood_rss_range_mb", double(*most - *least) * 1024.0 / 1e6);
+    print("flood_rss_most_mb", double(*most) * 1024.0 / 1e6);
 }
