@@ -1,6 +1,8 @@
 #include "components/MMControl.h"
 
-MMControl::~MMControl() { close(); }
+MMControl::~MMControl() {
+    close();
+}
 
 void MMControl::setCommand(const QString& command) {
     if (command == QLatin1String("open")) {

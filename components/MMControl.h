@@ -7,7 +7,7 @@
 // The multimedia control of a form: a file name and a command. It reports nothing back;
 // a command that cannot be carried out only means silence.
 class MMControl {
-public:
+  public:
     explicit MMControl(SoundOutput& output) : m_output(output) {}
     ~MMControl();
     MMControl(const MMControl&) = delete;
@@ -23,7 +23,7 @@ public:
 
     bool isOpen() const { return m_sound != 0; }
 
-private:
+  private:
     void close();
 
     SoundOutput& m_output;

@@ -4,16 +4,16 @@ class SoundOutput;
 
 // Ends the program at once: every window closes, all sound stops, no further handler runs.
 class ProgramEnd {
-public:
+  public:
     virtual ~ProgramEnd() = default;
     virtual void End() = 0;
 };
 
 class QtProgramEnd final : public ProgramEnd {
-public:
+  public:
     explicit QtProgramEnd(SoundOutput& sound) : m_sound(sound) {}
     void End() override;
 
-private:
+  private:
     SoundOutput& m_sound;
 };

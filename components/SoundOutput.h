@@ -4,7 +4,7 @@
 
 // Where the sound controls send their sounds: the real device, or a recording in tests.
 class SoundOutput {
-public:
+  public:
     using Handle = int; // 0 means nothing is open
 
     virtual ~SoundOutput() = default;
@@ -22,7 +22,7 @@ public:
 
 // Plays nothing: the stand-in when no device can be had.
 class SilentSoundOutput final : public SoundOutput {
-public:
+  public:
     Handle open(const QString&) override { return 0; }
     void play(Handle) override {}
     void rewind(Handle) override {}

@@ -9,7 +9,9 @@ inline constexpr double kTwipsPerInch = 1440.0;
 inline constexpr double kHimetricPerInch = 2540.0;
 
 // Rounds to the nearest whole number, halves to the even neighbour.
-inline long long roundHalfEven(double value) { return std::llrint(std::nearbyint(value)); }
+inline long long roundHalfEven(double value) {
+    return std::llrint(std::nearbyint(value));
+}
 
 struct ScreenMetrics {
     double dpiX = 96.0;
@@ -23,8 +25,12 @@ struct ScreenMetrics {
     double toTwipsX(double pixels) const { return pixels * twipsPerPixelX(); }
     double toTwipsY(double pixels) const { return pixels * twipsPerPixelY(); }
 
-    int himetricWidth(int pixels) const { return int(roundHalfEven(pixels * kHimetricPerInch / dpiX)); }
-    int himetricHeight(int pixels) const { return int(roundHalfEven(pixels * kHimetricPerInch / dpiY)); }
+    int himetricWidth(int pixels) const {
+        return int(roundHalfEven(pixels * kHimetricPerInch / dpiX));
+    }
+    int himetricHeight(int pixels) const {
+        return int(roundHalfEven(pixels * kHimetricPerInch / dpiY));
+    }
 };
 
 // The metrics of the primary screen (96 dpi where there is none).

@@ -5,7 +5,7 @@
 // What the settings dialog needs of the play field. The play field implements it, so the
 // settings folder never depends on the play field.
 class TargetHost {
-public:
+  public:
     virtual ~TargetHost() = default;
     // The caption the target shows now (the play field's Label2).
     virtual QString TargetCaption() const = 0;
