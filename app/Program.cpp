@@ -65,9 +65,11 @@ void Program::showStartScreen() {
     QGuiApplication::sync();
     QTimer::singleShot(hideDelayMs(), qApp, [this] {
         m_login.reset();
-        m_start = std::make_unique<frmStart>(
-            makeServices(m_sound, m_messages, m_programEnd, m_desktop, m_browser));
         m_start->Form_Load();
         m_start->show();
     });
+    // What needs no snapshot is done while the windows beneath repaint.
+    m_sound.prepare();
+    m_start = std::make_unique<frmStart>(
+        makeServices(m_sound, m_messages, m_programEnd, m_desktop, m_browser));
 }

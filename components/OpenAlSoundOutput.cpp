@@ -7,6 +7,7 @@
 #include <AL/alext.h> // ALC_CONNECTED
 #include <dlfcn.h>
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <array>
@@ -20,6 +21,13 @@ constexpr int kVoices = OpenAlSoundOutput::kVoicesPerSound;
 // How often a device with nothing to play is checked, so it can rest: an open device keeps
 // mixing silence, which costs a play field that idles a few percent of a core.
 constexpr int kIdleCheckMs = 1500;
+
+// A sound server's stream that has just started can drop what is first written to it, a period
+// or so. Plays on a device just woken therefore use a second copy of the samples that begins
+// with this much silence, so they lose only silence. (Skipping the silence with an offset
+// instead would have OpenAL fade the shot in.)
+constexpr int kLeadInMs = 12;
+constexpr int kSettleMs = 20; // how long a device counts as just woken
 
 // libasound reports a missing card on stderr through its own handler, whatever OpenAL's log
 // level; the game prints nothing, so the handler is replaced before OpenAL first loads it.
@@ -50,6 +58,7 @@ void quietLibrariesOnce() {
 // voices playing them, which belong to the context and go with it when the device rests.
 struct Voices {
     ALuint buffer = 0;
+    ALuint leadInBuffer = 0; // the same samples after kLeadInMs of silence
     std::array<ALuint, kVoices> sources{};
     std::size_t next = 0;
 
@@ -81,6 +90,8 @@ void release(Voices& voices) {
     releaseSources(voices);
     if (voices.buffer != 0)
         alDeleteBuffers(1, &voices.buffer);
+    if (voices.leadInBuffer != 0)
+        alDeleteBuffers(1, &voices.leadInBuffer);
     voices = Voices{};
 }
 
@@ -91,17 +102,25 @@ void setUpSource(ALuint source, ALuint buffer) {
     alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
 }
 
-bool uploadBuffer(const DecodedWave& wave, Voices& voices) {
-    alGetError();
-    alGenBuffers(1, &voices.buffer);
-    if (alGetError() != AL_NO_ERROR) {
-        voices.buffer = 0;
-        return false;
-    }
+bool fill(ALuint buffer, const DecodedWave& wave, const std::vector<std::int16_t>& samples) {
     const ALenum format = wave.channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
-    const auto bytes = static_cast<ALsizei>(wave.samples.size() * sizeof(wave.samples[0]));
-    alBufferData(voices.buffer, format, wave.samples.data(), bytes, wave.sampleRate);
-    if (alGetError() != AL_NO_ERROR) {
+    const auto bytes = static_cast<ALsizei>(samples.size() * sizeof(samples[0]));
+    alBufferData(buffer, format, samples.data(), bytes, wave.sampleRate);
+    return alGetError() == AL_NO_ERROR;
+}
+
+bool uploadBuffers(const DecodedWave& wave, Voices& voices) {
+    alGetError();
+    std::array<ALuint, 2> buffers{};
+    alGenBuffers(2, buffers.data());
+    if (alGetError() != AL_NO_ERROR)
+        return false;
+    voices.buffer = buffers[0];
+    voices.leadInBuffer = buffers[1];
+    const auto leadIn = std::size_t(wave.sampleRate * kLeadInMs / 1000 * wave.channels);
+    std::vector<std::int16_t> ledIn(leadIn);
+    ledIn.insert(ledIn.end(), wave.samples.begin(), wave.samples.end());
+    if (!fill(voices.buffer, wave, wave.samples) || !fill(voices.leadInBuffer, wave, ledIn)) {
         release(voices);
         return false;
     }
@@ -126,7 +145,7 @@ bool createSources(Voices& voices) {
 
 // Reports failure rather than leaving half-made objects behind.
 bool upload(const DecodedWave& wave, Voices& voices) {
-    if (voices.buffer == 0 && !uploadBuffer(wave, voices))
+    if (voices.buffer == 0 && !uploadBuffers(wave, voices))
         return false;
     if (voices.sources[0] == 0 && !createSources(voices)) {
         release(voices);
@@ -148,6 +167,7 @@ struct OpenAlSoundOutput::Device {
 
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
+    QElapsedTimer contextAge;
     std::map<Handle, Sound> sounds;
     Handle lastHandle = 0;
     QTimer idleCheck;
@@ -198,6 +218,7 @@ struct OpenAlSoundOutput::Device {
 
     bool createContext() {
         context = alcCreateContext(device, nullptr);
+        contextAge.start();
         if (!context || !alcMakeContextCurrent(context)) {
             disconnect();
             return false;
@@ -280,8 +301,14 @@ void OpenAlSoundOutput::play(Handle handle) {
     Voices& voices = sound->voices;
     const ALuint source = voices.sources[voices.next];
     voices.next = (voices.next + 1) % kVoices;
+    const bool justWoken = m_device->contextAge.elapsed() < kSettleMs;
     alSourceRewind(source);
+    setUpSource(source, justWoken ? voices.leadInBuffer : voices.buffer);
     alSourcePlay(source);
+}
+
+void OpenAlSoundOutput::prepare() {
+    m_device->ready();
 }
 
 // Every play already starts from the first sample, so there is nothing to set back.

@@ -21,6 +21,10 @@ class OpenAlSoundOutput final : public SoundOutput {
     void close(Handle sound) override;
     void stopAll() override;
 
+    // Opens the device, or wakes a resting one, ahead of a sound about to be opened: the open
+    // then costs only its decoding.
+    void prepare();
+
     // Whether sound can be heard at this moment.
     bool hasDevice() const;
     // Whether the device rests because nothing has played for a while; the next play wakes it.
