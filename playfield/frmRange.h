@@ -72,7 +72,9 @@ class frmRange final : public QWidget, public TargetHost {
     void createStrip();
     void createTarget();
     void takeSnapshot();
+    qreal snapshotRatio() const;
     void fillStrips();
+    void fillBacking();
     QRect drawMark(QImage& surface, float X, float Y);
     void moveGun(float X);
     void openSettings();
