@@ -22,11 +22,12 @@ constexpr int kVoices = OpenAlSoundOutput::kVoicesPerSound;
 // mixing silence, which costs a play field that idles a few percent of a core.
 constexpr int kIdleCheckMs = 1500;
 
-// A sound server's stream that has just started can drop what is first written to it, a period
-// or so. Plays on a device just woken therefore use a second copy of the samples that begins
-// with this much silence, so they lose only silence. (Skipping the silence with an offset
-// instead would have OpenAL fade the shot in.)
-constexpr int kLeadInMs = 12;
+// A sound server's stream that has just started can drop what is first written to it, up to a
+// period of the mixing. Plays on a device just woken therefore use a second copy of the samples
+// that begins with a period and a half of silence, so they lose only silence. (Skipping the
+// silence with an offset instead would have OpenAL fade the shot in.)
+constexpr double kLeadInPeriods = 1.5;
+constexpr double kFallbackLeadInSeconds = 0.012;
 constexpr int kSettleMs = 20; // how long a device counts as just woken
 
 // libasound reports a missing card on stderr through its own handler, whatever OpenAL's log
@@ -58,7 +59,7 @@ void quietLibrariesOnce() {
 // voices playing them, which belong to the context and go with it when the device rests.
 struct Voices {
     ALuint buffer = 0;
-    ALuint leadInBuffer = 0; // the same samples after kLeadInMs of silence
+    ALuint leadInBuffer = 0; // the same samples after some silence
     std::array<ALuint, kVoices> sources{};
     std::size_t next = 0;
 
@@ -109,6 +110,13 @@ bool fill(ALuint buffer, const DecodedWave& wave, const std::vector<std::int16_t
     return alGetError() == AL_NO_ERROR;
 }
 
+double leadInSeconds() {
+    ALCint refresh = 0; // mixing periods a second
+    if (ALCcontext* context = alcGetCurrentContext())
+        alcGetIntegerv(alcGetContextsDevice(context), ALC_REFRESH, 1, &refresh);
+    return refresh > 0 ? kLeadInPeriods / refresh : kFallbackLeadInSeconds;
+}
+
 bool uploadBuffers(const DecodedWave& wave, Voices& voices) {
     alGetError();
     std::array<ALuint, 2> buffers{};
@@ -117,7 +125,7 @@ bool uploadBuffers(const DecodedWave& wave, Voices& voices) {
         return false;
     voices.buffer = buffers[0];
     voices.leadInBuffer = buffers[1];
-    const auto leadIn = std::size_t(wave.sampleRate * kLeadInMs / 1000 * wave.channels);
+    const auto leadIn = std::size_t(wave.sampleRate * leadInSeconds()) * std::size_t(wave.channels);
     std::vector<std::int16_t> ledIn(leadIn);
     ledIn.insert(ledIn.end(), wave.samples.begin(), wave.samples.end());
     if (!fill(voices.buffer, wave, wave.samples) || !fill(voices.leadInBuffer, wave, ledIn)) {
