@@ -208,13 +208,19 @@ struct OpenAlSoundOutput::Device {
         return connected == ALC_TRUE;
     }
 
-    // Before every call that needs the voices: opens the device when there is none or the sound
-    // server went away, and wakes a resting one. The sounds still open get their voices back.
+    // Before an open: opens the device when there is none or the sound server went away, with
+    // the sounds still open, and wakes it.
     bool ready() {
         if (!connected()) {
             disconnect();
             device = alcOpenDevice(nullptr);
         }
+        return wake();
+    }
+
+    // Before every other call that needs the voices: a resting device gets its context back,
+    // and the sounds their voices. A lost device is left for the next open.
+    bool wake() {
         if (!device || (!context && !createContext()))
             return false;
         if (!makeCurrent())
@@ -305,7 +311,7 @@ SoundOutput::Handle OpenAlSoundOutput::open(const QString& path) {
 
 void OpenAlSoundOutput::play(Handle handle) {
     Device::Sound* sound = m_device->find(handle);
-    if (!sound || !m_device->ready() || !sound->voices.valid())
+    if (!sound || !m_device->wake() || !sound->voices.valid())
         return;
     // The oldest voice takes the shot, so earlier shots ring on instead of being cut.
     Voices& voices = sound->voices;
@@ -329,7 +335,7 @@ void OpenAlSoundOutput::close(Handle handle) {
     if (!sound)
         return;
     // A resting device wakes for it: deleting the samples needs a context.
-    if (m_device->ready())
+    if (m_device->wake())
         release(sound->voices);
     m_device->sounds.erase(handle);
 }
