@@ -319,7 +319,8 @@ void OpenAlSoundOutput::play(Handle handle) {
     voices.next = (voices.next + 1) % kVoices;
     const bool justWoken = m_device->contextAge.elapsed() < kSettleMs;
     alSourceRewind(source);
-    setUpSource(source, justWoken ? voices.leadInBuffer : voices.buffer);
+    const ALuint buffer = justWoken ? voices.leadInBuffer : voices.buffer;
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
     alSourcePlay(source);
 }
 
