@@ -8,6 +8,26 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace {
+
+// A label whose access key only moves the focus to its buddy. A plain QLabel also clicks a
+// buddy that is a button, and the password label's buddy is OK.
+class AccessKeyLabel final : public QLabel {
+  public:
+    AccessKeyLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+  protected:
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::Shortcut || !buddy())
+            return QLabel::event(event);
+        buddy()->setFocus(Qt::ShortcutFocusReason);
+        window()->setAttribute(Qt::WA_KeyboardFocusChange);
+        return true;
+    }
+};
+
+} // namespace
+
 frmLogin::frmLogin(ProgramEnd& programEnd, const units::ScreenMetrics& metrics)
     : QDialog(nullptr,
               Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
@@ -16,14 +36,14 @@ frmLogin::frmLogin(ProgramEnd& programEnd, const units::ScreenMetrics& metrics)
     setFixedSize(metrics.toPixelsX(3750), metrics.toPixelsY(1545));
 
     // Created in tab order.
-    lblLabels[0] = new QLabel(QStringLiteral("&User Name:"), this);
+    lblLabels[0] = new AccessKeyLabel(QStringLiteral("&User Name:"), this);
     placeInTwips(lblLabels[0], metrics, 105, 150, 1080, 270);
     txtUserName = new QLineEdit(this);
     placeInTwips(txtUserName, metrics, 1290, 120, 2325, 345);
     txtPassword = new QLineEdit(this);
     showAsterisks(txtPassword);
     placeInTwips(txtPassword, metrics, 1290, 525, 2325, 345);
-    lblLabels[1] = new QLabel(QStringLiteral("&Password:"), this);
+    lblLabels[1] = new AccessKeyLabel(QStringLiteral("&Password:"), this);
     placeInTwips(lblLabels[1], metrics, 105, 540, 1080, 270);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     placeInTwips(cmdOK, metrics, 495, 1020, 1140, 390);

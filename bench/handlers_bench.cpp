@@ -119,6 +119,13 @@ void targetJump(benchmark::State& state, QSize screen) {
         [&] { field.range().Timer1_Timer(); });
 }
 
+// A banner tick draws the next frame into the banner and repaints the banner alone.
+void bannerTick(benchmark::State& state, QSize screen) {
+    auto& field = fieldFor(screen);
+    measure(
+        state, [] {}, [&] { field.range().Timer2_Timer(); });
+}
+
 void registerAll(QSize screen) {
     const QString suffix = QStringLiteral("/%1x%2").arg(screen.width()).arg(screen.height());
     auto add = [&](const char* name, void (*function)(benchmark::State&, QSize)) {
@@ -131,6 +138,7 @@ void registerAll(QSize screen) {
     add("Picture1_MouseDown", hit);
     add("Form_MouseMove", pointerMove);
     add("Timer1_Timer", targetJump);
+    add("Timer2_Timer", bannerTick);
 }
 
 } // namespace

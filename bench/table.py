@@ -13,6 +13,7 @@ HANDLERS = [
     ("Picture1_MouseDown", "hit, with its repaint", "<= 1000 us at 4K"),
     ("Form_MouseMove", "pointer move: restore, draw, repaint", "<= 300 us at 4K"),
     ("Timer1_Timer", "target jump, old and new place repainted", "<= 1000 us at 4K"),
+    ("Timer2_Timer", "banner tick: next frame drawn, banner repainted", "none set"),
 ]
 
 

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -88,6 +89,16 @@ void TargetBox::Refresh() {
     repaint();
 }
 
+void TargetBox::windowRepainted(const QRegion& region) {
+    if (!m_marks.isNull()) {
+        QPainter painter(&m_marks);
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.setClipRegion(region);
+        painter.fillRect(m_marks.rect(), Qt::transparent);
+    }
+    update(region);
+}
+
 void TargetBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRect(event->rect());
@@ -138,7 +149,54 @@ void BannerBox::paintEvent(QPaintEvent* event) {
     painter.drawImage(contentsRect().topLeft(), surface());
 }
 
+void BannerBox::windowRepainted(const QRegion& region) {
+    QImage& inside = surface();
+    QPainter painter(&inside);
+    painter.setClipRegion(region.translated(-contentsRect().topLeft()));
+    painter.fillRect(inside.rect(), palette().color(QPalette::Window));
+    painter.end();
+    update(region);
+}
+
 void BannerBox::mousePressEvent(QMouseEvent* event) {
-    if ((event->button() == Qt::LeftButton || event->button() == Qt::RightButton) && onClick)
+    const Qt::MouseButton button = event->button();
+    if (m_pressed == Qt::NoButton && (button == Qt::LeftButton || button == Qt::RightButton))
+        m_pressed = button;
+}
+
+void BannerBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != m_pressed)
+        return;
+    m_pressed = Qt::NoButton;
+    if (rect().contains(event->position().toPoint()) && onClick)
         onClick();
+}
+
+// The second press of a double click starts no click of its own.
+void BannerBox::mouseDoubleClickEvent(QMouseEvent*) {}
+
+WindowRepaints::WindowRepaints(QWidget* window, std::function<void(const QRegion&)> onRepainted)
+    : QObject(window), m_window(window), m_onRepainted(std::move(onRepainted)) {
+    window->installEventFilter(this);
+    if (QWindow* handle = window->windowHandle())
+        handle->installEventFilter(this);
+}
+
+bool WindowRepaints::eventFilter(QObject* watched, QEvent* event) {
+    // The native window exists once the widget is about to show.
+    if (watched == m_window && event->type() == QEvent::Show && m_window->windowHandle())
+        m_window->windowHandle()->installEventFilter(this);
+    if (watched != m_window->windowHandle())
+        return false;
+    if (event->type() == QEvent::Expose) {
+        // Qt 6 keeps the exposed region but calls its getter obsolete, meaning widgets should
+        // wait for paint events; an uncovered window gets none.
+        QT_WARNING_PUSH
+        QT_WARNING_DISABLE_DEPRECATED
+        m_onRepainted(static_cast<QExposeEvent*>(event)->region());
+        QT_WARNING_POP
+    } else if (event->type() == QEvent::Paint) {
+        m_onRepainted(static_cast<QPaintEvent*>(event)->region());
+    }
+    return false;
 }

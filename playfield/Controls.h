@@ -57,7 +57,7 @@ class SurfaceBox final : public TwipsBox {
 };
 
 // The target: a picture painted unscaled at its corner, and marks drawn over it that last only
-// until the box is refreshed.
+// until the box is refreshed or the window system repaints it.
 class TargetBox final : public TwipsBox {
   public:
     TargetBox(QWidget* parent, const units::ScreenMetrics& metrics, QSize screenSize);
@@ -68,6 +68,8 @@ class TargetBox final : public TwipsBox {
     QImage& marks();
     // Repaints from the picture, wiping the marks.
     void Refresh();
+    // The window system repainted this part of the box: the marks there are gone.
+    void windowRepainted(const QRegion& region);
 
     std::function<void(const MouseArgs&)> onMouseDown;
     std::function<void(const MouseArgs&)> onMouseMove;
@@ -85,20 +87,41 @@ class TargetBox final : public TwipsBox {
     QSize m_screenSize;
 };
 
-// The banner picture: a sunken box showing the frame last drawn into it.
+// The banner picture: a sunken box showing the frame last drawn into it, until the window
+// system repaints the box, which blanks it.
 class BannerBox final : public QFrame {
   public:
     explicit BannerBox(QWidget* parent);
 
     // The inside of the box, drawn into at its top-left corner.
     QImage& surface();
+    // The window system repainted this part of the box: what was drawn there is gone.
+    void windowRepainted(const QRegion& region);
 
+    // A click: the left or right button pressed and released over the box.
     std::function<void()> onClick;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     QImage m_surface;
+    Qt::MouseButton m_pressed = Qt::NoButton;
+};
+
+// Tells when the window system repaints part of a window. Qt may put an uncovered part back
+// from its own copy of the window without any paint event, so the window's exposes tell.
+class WindowRepaints final : public QObject {
+  public:
+    WindowRepaints(QWidget* window, std::function<void(const QRegion&)> onRepainted);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* m_window;
+    std::function<void(const QRegion&)> m_onRepainted;
 };

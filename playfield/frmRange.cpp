@@ -56,6 +56,16 @@ frmRange::frmRange(const PlayFieldServices& services)
     createFrame();
     createStrip();
     createTarget();
+    // What the window system repaints of the target and the banner loses what was drawn there.
+    new WindowRepaints(this, [this](const QRegion& region) {
+        const QRegion onTarget = region.translated(-Picture1->pos()) & Picture1->rect();
+        if (!onTarget.isEmpty())
+            Picture1->windowRepainted(onTarget);
+        const QRegion onBanner =
+            region.translated(Picture4->mapFrom(this, QPoint())) & Picture4->contentsRect();
+        if (!onBanner.isEmpty())
+            Picture4->windowRepainted(onBanner);
+    });
     Timer1.setInterval(1000);
     Timer2.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });

@@ -4,6 +4,7 @@
 
 #include "settings/PasswordChange.h"
 #include "settings/SettingsRules.h"
+#include "settings/TypingLimit.h"
 #include "settings/files/SettingsFiles.h"
 
 #include <QDir>
@@ -113,7 +114,7 @@ void frmSettings::createCaptionFrame() {
     Command4->setGeometry(twips(120, 240, 1695, 375));
     Text3 = new QLineEdit(Frame3);
     Text3->setGeometry(twips(1920, 240, 3255, 285));
-    Text3->setMaxLength(kCaptionLimit);
+    limitTyping(Text3, kCaptionLimit);
     Text3->installEventFilter(this);
 }
 
@@ -145,7 +146,7 @@ bool frmSettings::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmSettings::Form_Load() {
-    Text3->setText(m_target.TargetCaption());
+    setWholeText(Text3, m_target.TargetCaption());
     // The lists open on the process's current folder, without raising their change events.
     const QString current = QDir::currentPath();
     const QSignalBlocker driveBlocker(Drive1);
@@ -220,6 +221,13 @@ void frmSettings::Text3_KeyPress(int& KeyAscii) {
 void frmSettings::Command5_Click() {
     m_target.SetTimer1Enabled(true);
     QDialog::accept();
+}
+
+void frmSettings::keyPressEvent(QKeyEvent* event) {
+    // The dialog has no Cancel: Esc leaves it open, with what was typed into its boxes.
+    if (event->matches(QKeySequence::Cancel))
+        return;
+    QDialog::keyPressEvent(event);
 }
 
 void frmSettings::reject() {

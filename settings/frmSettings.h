@@ -55,10 +55,11 @@ class frmSettings : public QDialog {
     void Text3_KeyPress(int& KeyAscii);
     void Command5_Click();
 
-    // Every other way out (the title bar's close box, Escape) also sets the target moving again.
+    // The other way out, the title bar's close box, also sets the target moving again.
     void reject() override;
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -22,6 +22,7 @@ class PlayFieldTest : public QObject {
     void noDesktopGrabShowsTheBackground();
     void missMarksTheDesktopAndCostsPoints();
     void hitMarksTheTargetAndEarnsPoints();
+    void onlyTheWindowSystemsRepaintsWipeTargetAndBanner();
     void middleButtonFiresLikeTheLeft();
     void rightButtonEndsTheGameWithoutFiring();
     void otherControlsDoNotFire();
@@ -156,6 +157,44 @@ void PlayFieldTest::hitMarksTheTargetAndEarnsPoints() {
                 ++painted;
             }
     QVERIFY(painted > 100);
+}
+
+// Marks and banner frames last through the game's own repaints (a jump, a mark, a frame) and
+// are lost where the window system repaints the window, as when it is uncovered.
+void PlayFieldTest::onlyTheWindowSystemsRepaintsWipeTargetAndBanner() {
+    frmRange& range = *f->range;
+    TargetBox& target = *range.Picture1;
+    const auto painted = [&](QRect part) {
+        int count = 0;
+        for (int y = part.top(); y <= part.bottom(); ++y)
+            for (int x = part.left(); x <= part.right(); ++x)
+                count += qAlpha(target.marks().pixel(x, y)) != 0;
+        return count;
+    };
+    const QRect corner(0, 0, 100, 100);
+    const QRect rest(100, 100, target.width() - 100, target.height() - 100);
+    range.Picture1_MouseDown(1, 0, 750, 750);
+    range.Picture1_MouseDown(1, 0, 2400, 3000);
+    range.Timer1_Timer();
+    range.Timer2_Timer();
+    range.repaint();
+    const int inCorner = painted(corner);
+    const int inRest = painted(rest);
+    QVERIFY(inCorner > 100 && inRest > 100);
+    const QImage frame = range.Picture4->surface().copy();
+
+    const QRect bannerLeft(range.Picture4->mapTo(&range, QPoint(0, 0)), QSize(200, 100));
+    QExposeEvent expose(QRegion(QRect(target.pos(), corner.size())) | bannerLeft);
+    QCoreApplication::sendEvent(range.windowHandle(), &expose);
+    QCOMPARE(painted(corner), 0);
+    QCOMPARE(painted(rest), inRest);
+    const QImage& banner = range.Picture4->surface();
+    const QColor background = range.Picture4->palette().color(QPalette::Window);
+    const QPoint inside = range.Picture4->contentsRect().topLeft();
+    QCOMPARE(banner.pixelColor(QPoint(150, 20) - inside), background);
+    QCOMPARE(banner.pixel(300, 20), frame.pixel(300, 20));
+    range.Timer2_Timer();
+    QVERIFY(banner.pixelColor(QPoint(150, 20) - inside) != background);
 }
 
 void PlayFieldTest::middleButtonFiresLikeTheLeft() {

@@ -50,6 +50,7 @@ class SettingsDialogTest : public QObject {
 
     void setCaptionByButtonAndByEnter();
     void emptyCaptionAndTheTypingLimit();
+    void longCaptionStaysWholeButTypingStopsAt26();
 
     void everyWayOutRestartsTimer1();
     void reopeningShowsTheTargetsCurrentCaption();
@@ -410,6 +411,30 @@ void SettingsDialogTest::emptyCaptionAndTheTypingLimit() {
     QCOMPARE(m_dialog->Text3->text(), QString("abcdefghijklmnopqrstuvwxyz"));
 }
 
+// The limit is on typing only: a longer caption, from a hand-edited caption.dat, shows and is
+// set whole, and typing adds nothing until the caption is back within 26 characters.
+void SettingsDialogTest::longCaptionStaysWholeButTypingStopsAt26() {
+    const QString longCaption("A caption of thirty-four letters!!");
+    m_scene->target.caption = longCaption;
+    m_dialog = m_scene->openDialog();
+    QCOMPARE(m_dialog->Text3->text(), longCaption);
+    m_dialog->Command4->click();
+    QCOMPARE(m_scene->programFile("caption.dat"), "\"" + longCaption.toLatin1() + "\"\r\n");
+    QCOMPARE(m_scene->messages.messages.last().text, "Caption Set: " + longCaption);
+
+    m_dialog->Text3->setFocus();
+    m_dialog->Text3->setCursorPosition(2);
+    QTest::keyClicks(m_dialog->Text3, "long ");
+    QCOMPARE(m_dialog->Text3->text(), longCaption);
+    QTest::keyClick(m_dialog->Text3, Qt::Key_Return);
+    QCOMPARE(m_scene->programFile("caption.dat"), "\"" + longCaption.toLatin1() + "\"\r\n");
+    QTest::keyClick(m_dialog->Text3, Qt::Key_End);
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(m_dialog->Text3, Qt::Key_Backspace);
+    QTest::keyClicks(m_dialog->Text3, "1234");
+    QCOMPARE(m_dialog->Text3->text(), QString("A caption of thirty-four12"));
+}
+
 void SettingsDialogTest::everyWayOutRestartsTimer1() {
     m_dialog = m_scene->openDialog();
     m_dialog->hide();
@@ -420,16 +445,24 @@ void SettingsDialogTest::everyWayOutRestartsTimer1() {
     QCOMPARE(m_scene->target.timerChanges, 1);
     QVERIFY(!dialog->isVisible());
 
-    for (const bool byEscape : {false, true}) { // the title bar's close box, then Escape
-        m_scene->target.timer1Enabled = false;
-        auto again = m_scene->openDialog();
-        if (byEscape)
-            QTest::keyClick(again.get(), Qt::Key_Escape);
-        else
-            QVERIFY(again->close());
-        QVERIFY(m_scene->target.timer1Enabled);
-        QVERIFY(!again->isVisible());
-    }
+    // The title bar's close box restarts it too.
+    m_scene->target.timer1Enabled = false;
+    auto again = m_scene->openDialog();
+    QVERIFY(again->close());
+    QVERIFY(m_scene->target.timer1Enabled);
+    QVERIFY(!again->isVisible());
+
+    // Esc is no way out: there is no Cancel, and what was being typed stays.
+    auto third = m_scene->openDialog();
+    const int changes = m_scene->target.timerChanges;
+    QTest::keyClicks(third->Text1, "half typed");
+    QTest::keyClick(third->Text1, Qt::Key_Escape);
+    third->Text3->setFocus();
+    QTest::keyClick(third->Text3, Qt::Key_Escape);
+    QTest::keyClick(third.get(), Qt::Key_Escape);
+    QVERIFY(third->isVisible());
+    QCOMPARE(third->Text1->text(), QString("half typed"));
+    QCOMPARE(m_scene->target.timerChanges, changes);
 }
 
 void SettingsDialogTest::reopeningShowsTheTargetsCurrentCaption() {

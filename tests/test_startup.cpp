@@ -86,8 +86,12 @@ void StartupTest::loginAccessKeys() {
     login.show();
     QVERIFY(QTest::qWaitForWindowActive(&login));
     QTest::keyClick(&login, Qt::Key_P, Qt::AltModifier);
+    // Past the delay after which a label clicks a button it is the access key of.
+    QTest::qWait(500);
     QCOMPARE(QApplication::focusWidget(), login.cmdOK);
     QCOMPARE(loggedIn, 0);
+    QVERIFY(login.isVisible());
+    QVERIFY(!login.LoginSucceeded);
     QTest::keyClick(&login, Qt::Key_U, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), login.txtUserName);
 }

@@ -120,6 +120,35 @@ STRIP_REGION=1024x44+0+724
 SCORE_LABEL=113x25+8+80
 BANNER_PICTURE=455x55+9+17
 
+# banner_frames: FRAME_OF maps the checksum of what the banner picture shows of each of the 16
+# frames, drawn unscaled from the box's inside corner and cut at its edges, to the frame's number.
+declare -A FRAME_OF
+banner_frames() {
+    local bw bh i sum
+    read -r bw bh < <(echo "${BANNER_PICTURE%%+*}" | tr x ' ')
+    for i in $(seq 16); do
+        sum=$(convert "$SOURCE_DIR/resources/imagelist2/$i.bmp" -crop "${bw}x${bh}+0+0" +repage \
+            rgb:- | md5sum)
+        FRAME_OF[$sum]=$i
+    done
+}
+banner_look() { # the checksum of what the banner picture shows now, kept in banner.png
+    import -window root -crop "$BANNER_PICTURE" +repage "$WORK/banner.png"
+    convert "$WORK/banner.png" rgb:- | md5sum
+}
+# wait_banner_frame SECONDS: the banner shows a whole frame within that time; BANNER_FRAME is it.
+wait_banner_frame() {
+    local until sum
+    until=$(awk -v t="$1" -v now="$(date +%s.%N)" 'BEGIN { printf "%.3f", now + t }')
+    while awk -v u="$until" -v now="$(date +%s.%N)" 'BEGIN { exit !(now < u) }'; do
+        sum=$(banner_look)
+        BANNER_FRAME=${FRAME_OF[$sum]:-}
+        [ -n "$BANNER_FRAME" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
 # Seconds since the recording started, for cutting out one shot's sound.
 recording_clock_start() { RECORDING_T0=$(date +%s.%N); }
 recording_clock() { awk -v a="$RECORDING_T0" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }'; }

@@ -15,18 +15,9 @@ paint_desktop ${SCREEN_W}x${SCREEN_H}
 enter_field
 
 # --- The banner ---
-# The frames are drawn unscaled from the box's inside corner and cut at its edges.
-read -r bw bh < <(echo "${BANNER_PICTURE%%+*}" | tr x ' ')
-declare -A FRAME_OF
-for i in $(seq 16); do
-    sum=$(convert "$SOURCE_DIR/resources/imagelist2/$i.bmp" -crop "${bw}x${bh}+0+0" +repage rgb:- |
-        md5sum)
-    FRAME_OF[$sum]=$i
-done
-banner_look() {
-    import -window root -crop "$BANNER_PICTURE" +repage "$WORK/banner.png"
-    convert "$WORK/banner.png" rgb:- | md5sum
-}
+banner_frames
+# What the banner drew before the play field showed is gone: it stays blank until the next tick.
+wait_banner_frame 2.5 || fail "no banner frame 2.5 s after the play field showed"
 seen=()
 times=()
 started=$(date +%s.%N)
