@@ -108,10 +108,10 @@ if [ "$(id -u)" -eq 0 ]; then
     chmod 755 "$WORK"
     chown nobody:nogroup "$PLAYER_HOME"
     change_password setpriv --reuid=nobody --regid=nogroup --clear-groups \
-        env HOME="$PLAYER_HOME" "$PREFIX/bin/deskwreck"
+        env -u XDG_CONFIG_HOME HOME="$PLAYER_HOME" "$PREFIX/bin/deskwreck"
 else
     chmod a-w "$FOLDER"
-    change_password env HOME="$PLAYER_HOME" "$PREFIX/bin/deskwreck"
+    change_password env -u XDG_CONFIG_HOME HOME="$PLAYER_HOME" "$PREFIX/bin/deskwreck"
     chmod u+w "$FOLDER"
 fi
 [ ! -e "$FOLDER/MEAS.DAT" ] || fail "the password was written into a read-only folder"
