@@ -2,11 +2,12 @@
 # make run    installs what is missing, builds and starts the game
 # make test   installs what is missing, builds and runs every test
 # make install   installs the game for the current user (PREFIX, ~/.local by default)
+# make package   builds build/deskwreck_<version>_<arch>.deb, an install for every user under /usr
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: all deps test-deps configure run test resources bench install uninstall screenshots clean
+.PHONY: all deps test-deps configure run test resources bench install uninstall package screenshots clean
 
 all: deps configure
 	cmake --build $(BUILD)
@@ -41,6 +42,10 @@ uninstall:
 	@[ -f $(BUILD)/install_manifest.txt ] || { echo "nothing installed from $(BUILD)"; exit 1; }
 	xargs -d '\n' rm -f -- <$(BUILD)/install_manifest.txt
 	-rmdir --ignore-fail-on-non-empty "$$(sed -n 's|/lib/deskwreck/deskwreck$$|/lib/deskwreck|p' $(BUILD)/install_manifest.txt)"
+
+package: all
+	@tools/install-deps.sh package
+	cmake --build $(BUILD) --target package
 
 screenshots: test-deps all
 	tools/screenshots.sh $(BUILD)

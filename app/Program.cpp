@@ -13,7 +13,8 @@
 namespace {
 
 PlayFieldServices makeServices(SoundOutput& sound, MessageBox& messages, ProgramEnd& end,
-                               DesktopSource& desktop, BrowserLauncher& browser) {
+                               DesktopSource& desktop, BrowserLauncher& browser,
+                               const settingsfiles::SettingsFolders& settingsFolders) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return {sound,
             messages,
@@ -22,7 +23,8 @@ PlayFieldServices makeServices(SoundOutput& sound, MessageBox& messages, Program
             browser,
             QCoreApplication::applicationDirPath(),
             screen ? screen->geometry() : QRect(0, 0, 1024, 768),
-            units::primaryScreenMetrics()};
+            units::primaryScreenMetrics(),
+            settingsFolders};
 }
 
 bool compositorRunning() {
@@ -71,5 +73,5 @@ void Program::showStartScreen() {
     // What needs no snapshot is done while the windows beneath repaint.
     m_sound.prepare();
     m_start = std::make_unique<frmStart>(
-        makeServices(m_sound, m_messages, m_programEnd, m_desktop, m_browser));
+        makeServices(m_sound, m_messages, m_programEnd, m_desktop, m_browser, m_settingsFolders));
 }

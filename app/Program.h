@@ -29,6 +29,7 @@ class Program {
     QtProgramEnd m_programEnd{m_sound};
     X11DesktopSource m_desktop;
     XdgBrowserLauncher m_browser;
+    settingsfiles::InstalledSettingsFolders m_settingsFolders;
     std::unique_ptr<frmLogin> m_login;
     std::unique_ptr<frmStart> m_start;
 };

@@ -40,8 +40,12 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/${DESKWRECK_ID}.metainfo.xml DESTINATIO
 
 # The menu starts the game by its full path: a fresh ~/.local/bin is often not on the PATH
 # until the next login. The prefix is known only at install time (cmake --install --prefix).
+# An install staged under DESTDIR is a package's, for /usr: it starts the game from the PATH.
 install(CODE "
-    set(DESKWRECK_BINDIR \"\${CMAKE_INSTALL_PREFIX}/bin\")
+    set(DESKWRECK_EXEC \"\\\"\${CMAKE_INSTALL_PREFIX}/bin/deskwreck\\\"\")
+    if(NOT \"\$ENV{DESTDIR}\" STREQUAL \"\")
+        set(DESKWRECK_EXEC deskwreck)
+    endif()
     configure_file(\"${PROJECT_SOURCE_DIR}/data/${DESKWRECK_ID}.desktop.in\"
                    \"${PROJECT_BINARY_DIR}/install-desktop/${DESKWRECK_ID}.desktop\" @ONLY)
     file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/share/applications\" TYPE FILE

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/Units.h"
+#include "settings/files/SettingsFolders.h"
 
 #include <QRect>
 #include <QString>
@@ -21,4 +22,5 @@ struct PlayFieldServices {
     QString programFolder;
     QRect screenGeometry; // pixels
     units::ScreenMetrics metrics;
+    const settingsfiles::SettingsFolders& settingsFolders;
 };

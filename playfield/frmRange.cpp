@@ -224,11 +224,11 @@ QString frmRange::TargetCaption() const {
 }
 
 void frmRange::GetPicture() {
-    const QString& folder = m_services.programFolder;
-    const auto path = settingsfiles::readPicturePath(folder);
+    const settingsfiles::SettingsFolders& folders = m_services.settingsFolders;
+    const auto path = settingsfiles::readPicturePath(folders);
     if (!path)
         return;
-    const auto size = settingsfiles::readPictureSize(folder);
+    const auto size = settingsfiles::readPictureSize(folders);
     // A negative side is no size a box can take: the setting stops there.
     if (!size || size->height < 0)
         return;
@@ -252,7 +252,7 @@ void frmRange::GetPicture() {
 }
 
 void frmRange::GetCaption() {
-    if (const auto caption = settingsfiles::readCaption(m_services.programFolder))
+    if (const auto caption = settingsfiles::readCaption(m_services.settingsFolders))
         Label2->setText(*caption);
 }
 
@@ -350,7 +350,7 @@ void frmRange::Picture1_KeyPress(std::int16_t& KeyAscii) {
 
 void frmRange::openSettings() {
     // A fresh dialog each time, with no owner window; Close starts Timer1 again.
-    frmSettings dialog(*this, m_services.messages, m_services.programFolder);
+    frmSettings dialog(*this, m_services.messages, m_services.settingsFolders);
     dialog.Text3->setText(Label2->text());
     dialog.exec();
 }

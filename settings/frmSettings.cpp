@@ -25,10 +25,10 @@ int characterCodeOf(const QKeyEvent& event) {
 
 } // namespace
 
-frmSettings::frmSettings(TargetHost& target, MessageBox& messages, QString programFolder,
-                         QWidget* parent)
-    : QDialog(parent), m_target(target), m_messages(messages),
-      m_programFolder(std::move(programFolder)), m_metrics(units::primaryScreenMetrics()) {
+frmSettings::frmSettings(TargetHost& target, MessageBox& messages,
+                         const settingsfiles::SettingsFolders& folders, QWidget* parent)
+    : QDialog(parent), m_target(target), m_messages(messages), m_folders(folders),
+      m_metrics(units::primaryScreenMetrics()) {
     setWindowTitle(QStringLiteral("Deskwreck! Settings"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -187,27 +187,33 @@ void frmSettings::Command1_Click() {
                         QStringLiteral("Error"), MessageIcon::Critical);
         return;
     }
-    settingsfiles::writePassword(m_programFolder, Text1->text(), clockSeededRandom);
+    const auto written = settingsfiles::writePassword(m_folders, Text1->text(), clockSeededRandom);
+    if (!written)
+        return showWriteFailure(written);
     m_messages.show(QStringLiteral("Your password has been changed!"), QStringLiteral("OK"),
                     MessageIcon::None);
 }
 
 void frmSettings::Command2_Click() {
-    if (File1->fileName().isEmpty()) {
+    const QString path = settingsrules::fullPathOf(File1->path(), File1->fileName());
+    // A path holding a double quote or a line end would read back cut short.
+    if (File1->fileName().isEmpty() || !settingsfiles::fitsQuotedLine(path)) {
         m_messages.show(QStringLiteral("Unable to select picture.  Please try again."),
                         QStringLiteral("Error:"), MessageIcon::Critical);
         return;
     }
-    const QString path = settingsrules::fullPathOf(File1->path(), File1->fileName());
     // The size of the bitmap last previewed; the bitmap itself is not loaded again here.
-    settingsfiles::writePicture(m_programFolder, path, float(Image1->widthTwips()),
-                                float(Image1->heightTwips()));
+    const auto written = settingsfiles::writePicture(m_folders, path, float(Image1->widthTwips()),
+                                                     float(Image1->heightTwips()));
+    if (!written)
+        return showWriteFailure(written);
     m_target.GetPicture();
 }
 
 void frmSettings::Command4_Click() {
     const QString caption = Text3->text();
-    settingsfiles::writeCaption(m_programFolder, caption);
+    if (const auto written = settingsfiles::writeCaption(m_folders, caption); !written)
+        return showWriteFailure(written);
     m_messages.show(QStringLiteral("Caption Set: ") + caption, QStringLiteral("Caption Set"),
                     MessageIcon::None);
     m_target.GetCaption();
@@ -233,4 +239,11 @@ void frmSettings::keyPressEvent(QKeyEvent* event) {
 void frmSettings::reject() {
     m_target.SetTimer1Enabled(true);
     QDialog::reject();
+}
+
+// In place of the confirmation, which would tell the player a setting was kept when it was not.
+void frmSettings::showWriteFailure(const settingsfiles::WriteResult& result) {
+    m_messages.show(QStringLiteral("Unable to save %1.\n\n%2")
+                        .arg(result.fileName, result.reasons.join(QLatin1Char('\n'))),
+                    QStringLiteral("Error:"), MessageIcon::Critical);
 }

@@ -6,6 +6,7 @@
 #include "settings/FileBrowser.h"
 #include "settings/PreviewImage.h"
 #include "settings/TargetHost.h"
+#include "settings/files/SettingsFolders.h"
 
 #include <QDialog>
 #include <QGroupBox>
@@ -18,8 +19,8 @@
 class frmSettings : public QDialog {
     Q_OBJECT
   public:
-    frmSettings(TargetHost& target, MessageBox& messages, QString programFolder,
-                QWidget* parent = nullptr);
+    frmSettings(TargetHost& target, MessageBox& messages,
+                const settingsfiles::SettingsFolders& folders, QWidget* parent = nullptr);
 
     QGroupBox* Frame1;
     QLineEdit* Text1;
@@ -70,9 +71,10 @@ class frmSettings : public QDialog {
     void arrangeTabOrder();
     void connectHandlers();
     QRect twips(int left, int top, int width, int height) const;
+    void showWriteFailure(const settingsfiles::WriteResult& result);
 
     TargetHost& m_target;
     MessageBox& m_messages;
-    QString m_programFolder;
+    const settingsfiles::SettingsFolders& m_folders;
     units::ScreenMetrics m_metrics;
 };

@@ -40,6 +40,8 @@ class PasswordTest : public QObject {
     void spaceAndCommaAreStored();
     void shorterPasswordLeavesNoTraceOfTheOld();
     void fileIsForItsOwnerOnly();
+    void passwordNeitherFolderTakesIsReported();
+    void charactersOfAnyScriptAreKept();
 
   private:
     void change(const QString& first, const QString& second);
@@ -53,7 +55,7 @@ void PasswordTest::init() {
 }
 
 void PasswordTest::change(const QString& first, const QString& second) {
-    frmSettings dialog(m_scene->target, m_scene->messages, m_scene->programFolder.path());
+    frmSettings dialog(m_scene->target, m_scene->messages, m_scene->folders);
     dialog.Text1->setText(first);
     dialog.Text2->setText(second);
     dialog.Command1->click();
@@ -166,6 +168,27 @@ void PasswordTest::fileIsForItsOwnerOnly() {
                                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                             QFileDevice::WriteOther | QFileDevice::ExeOther;
     QCOMPARE(permissions & others, QFileDevice::Permissions());
+}
+
+void PasswordTest::passwordNeitherFolderTakesIsReported() {
+    SettingsScene::writeFile(m_scene->playerHome.filePath("plain"), "x");
+    m_scene->folders.program = m_scene->playerHome.filePath("plain/program");
+    m_scene->folders.player = m_scene->playerHome.filePath("plain/deskwreck");
+    change("secret", "secret");
+    QCOMPARE(m_scene->messages.messages.size(), 1);
+    const RecordedMessage& shown = m_scene->messages.messages.first();
+    QVERIFY2(shown.text.startsWith("Unable to save MEAS.DAT.\n\n"), qPrintable(shown.text));
+    QCOMPARE(shown.title, QString("Error:"));
+    QCOMPARE(shown.icon, MessageIcon::Critical);
+}
+
+void PasswordTest::charactersOfAnyScriptAreKept() {
+    change(QString::fromUtf8("aж字😀"), QString::fromUtf8("aж字😀"));
+    const QStringList lines = passwordLines(m_scene->programFolder.path());
+    QCOMPARE(lines.size(), 8);
+    QCOMPARE((QStringList{lines[1], lines[3], lines[5], lines[7]}),
+             (QStringList{"109", "1090", "23395", "128524"}));
+    QCOMPARE(m_scene->messages.messages, QList<RecordedMessage>{kChanged});
 }
 
 QTEST_MAIN(PasswordTest)

@@ -48,6 +48,9 @@ class SettingsDialogTest : public QObject {
     void doubleClickSetsThePictureAtOnce();
     void unloadableBitmapKeepsThePreviousPreview();
 
+    void pathsInAnyScriptAndPathsThatCannotBeReadBack();
+    void writesNeitherFolderTakesAreReportedAsFailed();
+
     void setCaptionByButtonAndByEnter();
     void emptyCaptionAndTheTypingLimit();
     void longCaptionStaysWholeButTypingStopsAt26();
@@ -269,7 +272,7 @@ void SettingsDialogTest::foldersOpenByDoubleClickOrEnter() {
 
 void SettingsDialogTest::unreadableDriveFallsBackThenReports() {
     FolderAtMessage messages;
-    frmSettings dialog(m_scene->target, messages, m_scene->programFolder.path());
+    frmSettings dialog(m_scene->target, messages, m_scene->folders);
     messages.dialog = &dialog;
     const QString vanished = QDir::currentPath() + "/unplugged";
     dialog.Drive1->setDrives({"/", vanished});
@@ -369,6 +372,56 @@ void SettingsDialogTest::unloadableBitmapKeepsThePreviousPreview() {
         QCOMPARE(m_dialog->Label1->text(), QString("300"));
         QCOMPARE(m_dialog->Image1->size(), QSize(40, 20));
     }
+}
+
+void SettingsDialogTest::pathsInAnyScriptAndPathsThatCannotBeReadBack() {
+    const QString cyrillic = QDir::currentPath() + QString::fromUtf8("/Фото");
+    QVERIFY(QDir().mkdir(cyrillic));
+    SettingsScene::writeBitmap(cyrillic + QString::fromUtf8("/кот.bmp"), 4, 4);
+    SettingsScene::writeBitmap(QDir::currentPath() + "/say \"cheese\".bmp", 4, 4);
+    SettingsScene::writeBitmap(QDir::currentPath() + "/two\nlines.bmp", 4, 4);
+    m_dialog = m_scene->openDialog();
+    for (const QString name : {"say \"cheese\".bmp", "two\nlines.bmp"}) {
+        clickFile(name);
+        m_dialog->Command2->click();
+    }
+    QCOMPARE(m_scene->messages.messages, (QList<RecordedMessage>{kNoPicture, kNoPicture}));
+    QVERIFY(QDir(m_scene->programFolder.path()).isEmpty());
+    QCOMPARE(m_scene->target.getPictureCalls, 0);
+
+    QVERIFY(m_dialog->Dir1->setPath(cyrillic));
+    clickFile(QString::fromUtf8("кот.bmp"));
+    m_dialog->Command2->click();
+    const QString path = cyrillic + QString::fromUtf8("/кот.bmp");
+    QCOMPARE(m_scene->programFile("PICNAM.DAT"), "\"" + path.toUtf8() + "\"\r\n");
+    QCOMPARE(m_scene->target.picturePathRead, std::optional<QString>(path));
+}
+
+void SettingsDialogTest::writesNeitherFolderTakesAreReportedAsFailed() {
+    SettingsScene::writeFile(m_scene->playerHome.filePath("plain"), "x");
+    m_scene->folders.program = m_scene->playerHome.filePath("plain/program");
+    m_scene->folders.player = m_scene->playerHome.filePath("plain/deskwreck");
+    m_dialog = m_scene->openDialog();
+    m_dialog->Text3->setText("Lost");
+    m_dialog->Command4->click();
+    clickFile("photo.bmp");
+    m_dialog->Command2->click();
+    const QList<RecordedMessage>& shown = m_scene->messages.messages;
+    QCOMPARE(shown.size(), 2);
+    for (const auto& [message, file] :
+         {std::pair{shown[0], "caption.dat"}, std::pair{shown[1], "PICNAM.DAT"}}) {
+        QCOMPARE(message.title, QString("Error:"));
+        QCOMPARE(message.icon, MessageIcon::Critical);
+        const QStringList lines = message.text.split('\n');
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QString("Unable to save %1.").arg(file));
+        QVERIFY2(lines[2].startsWith(m_scene->folders.program + ": "), qPrintable(lines[2]));
+        QCOMPARE(lines[3], m_scene->folders.player + ": the folder cannot be made");
+    }
+    // Nothing was kept, so the target is not asked to read anything back.
+    QCOMPARE(m_scene->target.getCaptionCalls, 0);
+    QCOMPARE(m_scene->target.getPictureCalls, 0);
+    QCOMPARE(m_scene->target.caption, QString("Boss"));
 }
 
 void SettingsDialogTest::setCaptionByButtonAndByEnter() {

@@ -1,6 +1,7 @@
-// The settings files' bytes: quoted and number lines ending in CR LF in Windows-1252, the
-// readers' field rules, names found without regard to case, MEAS.DAT's scrambled lines, and
-// writes that never lose the previous file when the folder or the disk refuses them.
+// The settings files' bytes: quoted and number lines ending in CR LF in Windows-1252 (UTF-8 for
+// a text it cannot hold), the readers' field rules, names found without regard to case,
+// MEAS.DAT's scrambled lines, and writes that never lose the previous file when the folder or
+// the disk refuses them.
 #include "settings/files/SettingsFiles.h"
 
 #include <QDir>
@@ -83,6 +84,8 @@ class TestSettingsFiles : public QObject {
     void emptyCaptionIsTwoQuotes();
     void captionWithQuoteReadsUpToTheQuote();
     void captionsRoundTripThroughWindows1252();
+    void textsBeyondWindows1252AreUtf8_data();
+    void textsBeyondWindows1252AreUtf8();
     void numberFields_data();
     void numberFields();
     void textFields_data();
@@ -95,7 +98,7 @@ class TestSettingsFiles : public QObject {
     void writerLeavesOneSpelling();
     void folderThatCannotBeWrittenLosesNothing();
     void failedWriteKeepsThePreviousFile();
-    void refusedRenameAppendsToTheOldFile();
+    void refusedRenameKeepsTheOldFile();
     void settingsFileThatIsAFifoIsNeverOpened();
     void passwordFileHoldsTheExampleBytes();
     void passwordStoresSpaceAndCommaAndUnencodable();
@@ -145,10 +148,32 @@ void TestSettingsFiles::captionsRoundTripThroughWindows1252() {
     writeCaption(dir.path(), QString::fromUtf8("é € ü"));
     QCOMPARE(readAll(dir.filePath("caption.dat")), QByteArray("\"\xE9 \x80 \xFC\"\r\n"));
     QCOMPARE(readCaption(dir.path()), QString::fromUtf8("é € ü"));
+    // Windows-1252 text that also reads as UTF-8 of Windows-1252 text stays as written.
+    writeCaption(dir.path(), QString::fromUtf8("Ã©"));
+    QCOMPARE(readAll(dir.filePath("caption.dat")), QByteArray("\"\xC3\xA9\"\r\n"));
+    QCOMPARE(readCaption(dir.path()), QString::fromUtf8("Ã©"));
+    // The rare text that does not: its bytes are the UTF-8 of a Cyrillic letter.
+    writeCaption(dir.path(), QString::fromUtf8("Ð¶"));
+    QCOMPARE(readAll(dir.filePath("caption.dat")), QByteArray("\"\xD0\xB6\"\r\n"));
+    QCOMPARE(readCaption(dir.path()), QString::fromUtf8("ж"));
+}
 
-    writeCaption(dir.path(), QString::fromUtf8("ā😀x"));
-    QCOMPARE(readAll(dir.filePath("caption.dat")), QByteArray("\"??x\"\r\n"));
-    QCOMPARE(readCaption(dir.path()), QString("??x"));
+void TestSettingsFiles::textsBeyondWindows1252AreUtf8_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Cyrillic") << QString::fromUtf8("Привет, мир");
+    QTest::newRow("Greek") << QString::fromUtf8("/home/me/Εικόνες/σκύλος.bmp");
+    QTest::newRow("CJK") << QString::fromUtf8("/home/me/图片/写真.bmp");
+    QTest::newRow("emoji and Latin-1") << QString::fromUtf8("é 😀 x");
+}
+
+void TestSettingsFiles::textsBeyondWindows1252AreUtf8() {
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    QVERIFY(writeCaption(dir.path(), text));
+    QCOMPARE(readAll(dir.filePath("caption.dat")), '"' + text.toUtf8() + "\"\r\n");
+    QCOMPARE(readCaption(dir.path()), text);
+    QVERIFY(writePicture(dir.path(), text, 30.0f, 45.0f));
+    QCOMPARE(readPicturePath(dir.path()), text);
 }
 
 void TestSettingsFiles::numberFields_data() {
@@ -289,16 +314,19 @@ void TestSettingsFiles::failedWriteKeepsThePreviousFile() {
     QCOMPARE(entriesOf(dir.path()), QStringList({"caption.dat"}));
 }
 
-void TestSettingsFiles::refusedRenameAppendsToTheOldFile() {
+void TestSettingsFiles::refusedRenameKeepsTheOldFile() {
     QTemporaryDir dir;
     writeCaption(dir.path(), "old");
     ImmutableFolder immutable(dir.path());
     if (!immutable.done())
         QSKIP("chattr +i is not available here");
-    QVERIFY(replaceFile(dir.path(), kCaptionFile, quotedLine("new")));
-    QCOMPARE(readAll(dir.filePath("caption.dat")), QByteArray("\"old\"\r\n\"new\"\r\n"));
-    QCOMPARE(readCaption(dir.path()), QString("old"));
-    // A file that does not exist yet cannot be made there at all.
+    // Appended lines would never be read: the write fails, and says why.
+    const WriteResult written = replaceFile(dir.path(), kCaptionFile, quotedLine("new"));
+    QVERIFY(!written);
+    QCOMPARE(written.fileName, QString("caption.dat"));
+    QCOMPARE(written.reasons.size(), 1);
+    QVERIFY2(written.reasons[0].startsWith(dir.path() + ": "), qPrintable(written.reasons[0]));
+    QCOMPARE(readAll(dir.filePath("caption.dat")), QByteArray("\"old\"\r\n"));
     QVERIFY(!replaceFile(dir.path(), kPictureNameFile, quotedLine("/a.bmp")));
 }
 
@@ -330,10 +358,15 @@ void TestSettingsFiles::passwordFileHoldsTheExampleBytes() {
 
 void TestSettingsFiles::passwordStoresSpaceAndCommaAndUnencodable() {
     QTemporaryDir dir;
+    // A character Windows-1252 cannot hold keeps its code point: U+1F600 plus 12.
     writePassword(dir.path(), QString::fromUtf8("a b,é😀"), [] { return 0.5; });
     QCOMPARE(readAll(dir.filePath("MEAS.DAT")),
              QByteArray("150\r\n109\r\n150\r\n44\r\n150\r\n110\r\n150\r\n56\r\n150\r\n245\r\n"
-                        "150\r\n75\r\n"));
+                        "150\r\n128524\r\n"));
+    QCOMPARE(passwordCharacterNumber(U'€'), 0x80 + 12);
+    QCOMPARE(passwordCharacterNumber(U'ж'), 0x436 + 12);
+    QCOMPARE(passwordCharacterNumber(U'Ω'), 0x3A9 + 12);
+    QCOMPARE(passwordCharacterNumber(U'字'), 0x5B57 + 12);
     // A shorter password leaves no trace of the longer one.
     writePassword(dir.path(), "xy", [] { return 0.0; });
     QCOMPARE(readAll(dir.filePath("MEAS.DAT")), QByteArray("50\r\n132\r\n50\r\n133\r\n"));

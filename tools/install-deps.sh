@@ -9,6 +9,12 @@ if [ "${1:-}" = test ] || [ "${1:-}" = bench ]; then
     packages+=(xvfb xdotool pulseaudio pulseaudio-utils imagemagick x11-utils x11-xserver-utils
                desktop-file-utils appstream sox libbenchmark-dev libxcb-xtest0-dev python3)
 fi
+if [ "${1:-}" = test ] || [ "${1:-}" = package ]; then
+    packages+=(dpkg-dev)
+fi
+if [ "${1:-}" = test ]; then
+    packages+=(lintian)
+fi
 if [ "${1:-}" = bench ]; then
     packages+=(valgrind)
 fi

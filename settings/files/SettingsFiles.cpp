@@ -13,14 +13,15 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace settingsfiles {
 
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
-constexpr char kUnencodable = '?';
 // The readers need only the first fields; a larger file is read no further than this.
 constexpr qint64 kMaxReadBytes = 1 << 20;
 
@@ -49,8 +50,17 @@ const CodePage& windows1252() {
     return table;
 }
 
-char encodeCharacter(char32_t codePoint) {
-    return windows1252().fromUnicode.value(codePoint, kUnencodable);
+std::optional<uchar> windows1252Code(char32_t codePoint) {
+    const auto found = windows1252().fromUnicode.constFind(codePoint);
+    if (found == windows1252().fromUnicode.constEnd())
+        return std::nullopt;
+    return uchar(*found);
+}
+
+bool fitsWindows1252(const QString& text) {
+    const QList<uint> codePoints = text.toUcs4();
+    return std::all_of(codePoints.begin(), codePoints.end(),
+                       [](uint codePoint) { return windows1252Code(codePoint).has_value(); });
 }
 
 std::int32_t clampToInt32(double value) {
@@ -108,33 +118,19 @@ std::optional<QByteArray> readFileStart(const QString& path) {
     return file.read(kMaxReadBytes);
 }
 
-bool writeThroughTemporary(const QString& path, const QByteArray& content,
-                           QFileDevice::Permissions permissions) {
-    QSaveFile file(path);
+// Writes the temporary file; the name is taken only at commit.
+bool writeTemporary(QSaveFile& file, const SettingsFile& content) {
     // Unbuffered, so that a short write is seen here: a buffered one failing only at commit
     // still lets the half-written file take the name.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (permissions && !file.setPermissions(permissions)) {
-        file.cancelWriting();
+    if (content.permissions && !file.setPermissions(content.permissions))
         return false;
-    }
-    if (file.write(content) != content.size())
-        file.cancelWriting();
-    return file.commit();
+    return file.write(content.content) == content.content.size();
 }
 
-// The old way of storing when the folder refuses a new file: the content goes after the old.
-bool appendToExisting(const QString& path, const QByteArray& content,
-                      QFileDevice::Permissions permissions) {
-    if (!QFileInfo(path).isFile())
-        return false;
-    if (permissions)
-        QFile::setPermissions(path, permissions);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    return file.write(content) == content.size() && file.flush();
+WriteResult refused(const QString& folder, const QString& name, const QString& reason) {
+    return {false, name, {QDir::toNativeSeparators(folder) + QStringLiteral(": ") + reason}};
 }
 
 QStringList spellingsOf(const QString& folder, const QString& name) {
@@ -160,22 +156,38 @@ QString programFolder() {
     return QCoreApplication::applicationDirPath();
 }
 
-QByteArray toCodePage(const QString& text) {
+QByteArray encodeText(const QString& text) {
+    if (!fitsWindows1252(text))
+        return text.toUtf8();
     QByteArray bytes;
     for (char32_t codePoint : text.toUcs4())
-        bytes += encodeCharacter(codePoint);
+        bytes += char(*windows1252Code(codePoint));
     return bytes;
 }
 
-QString fromCodePage(const QByteArray& bytes) {
+QString decodeText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString asUtf8 = utf8.decode(bytes);
+    if (!utf8.hasError() && !fitsWindows1252(asUtf8))
+        return asUtf8;
     QString text(bytes.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < bytes.size(); ++i)
         text[i] = QChar(windows1252().toUnicode[uchar(bytes[i])]);
     return text;
 }
 
+std::int32_t passwordCharacterNumber(char32_t codePoint) {
+    const auto code = windows1252Code(codePoint);
+    return (code ? std::int32_t(*code) : std::int32_t(codePoint)) + 12;
+}
+
+bool fitsQuotedLine(const QString& text) {
+    return !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\r')) &&
+           !text.contains(QLatin1Char('\n'));
+}
+
 QByteArray quotedLine(const QString& text) {
-    return '"' + toCodePage(text) + '"' + kLineEnd;
+    return '"' + encodeText(text) + '"' + kLineEnd;
 }
 
 QByteArray numberLine(std::int32_t value) {
@@ -223,7 +235,7 @@ std::optional<QString> FieldReader::nextText() {
             --end;
     }
     finishField();
-    return fromCodePage(m_bytes.sliced(start, end - start));
+    return decodeText(m_bytes.sliced(start, end - start));
 }
 
 std::optional<std::int32_t> FieldReader::nextNumber() {
@@ -246,35 +258,40 @@ QString settingsPath(const QString& folder, const QString& name) {
     return folder + '/' + (spellings.isEmpty() ? name : spellings.first());
 }
 
-bool replaceFile(const QString& folder, const QString& name, const QByteArray& content,
-                 QFileDevice::Permissions permissions) {
-    const QString path = settingsPath(folder, name);
-    if (writeThroughTemporary(path, content, permissions)) {
-        removeOtherSpellings(folder, name, path);
-        return true;
+WriteResult replaceFiles(const QString& folder, const QList<SettingsFile>& files) {
+    std::vector<std::unique_ptr<QSaveFile>> written;
+    for (const SettingsFile& file : files) {
+        written.push_back(std::make_unique<QSaveFile>(settingsPath(folder, file.name)));
+        if (!writeTemporary(*written.back(), file))
+            return refused(folder, file.name, written.back()->errorString());
     }
-    return appendToExisting(path, content, permissions);
+    for (std::size_t index = 0; index < written.size(); ++index) {
+        QSaveFile& file = *written[index];
+        const QString name = files[qsizetype(index)].name;
+        if (!file.commit())
+            return refused(folder, name, file.errorString());
+        removeOtherSpellings(folder, name, file.fileName());
+    }
+    return {true, {}, {}};
 }
 
-void writePicture(const QString& folder, const QString& picturePath, float width, float height) {
-    replaceFile(folder, kPictureNameFile, quotedLine(picturePath));
-    replaceFile(folder, kPictureSizeFile,
-                numberLine(clampToInt32(width)) + numberLine(clampToInt32(height)));
+QList<SettingsFile> pictureFiles(const QString& picturePath, float width, float height) {
+    return {{kPictureNameFile, quotedLine(picturePath)},
+            {kPictureSizeFile, numberLine(clampToInt32(width)) + numberLine(clampToInt32(height))}};
 }
 
-void writeCaption(const QString& folder, const QString& caption) {
-    replaceFile(folder, kCaptionFile, quotedLine(caption));
+QList<SettingsFile> captionFiles(const QString& caption) {
+    return {{kCaptionFile, quotedLine(caption)}};
 }
 
-void writePassword(const QString& folder, const QString& password,
-                   const std::function<double()>& random) {
+QList<SettingsFile> passwordFiles(const QString& password, const std::function<double()>& random) {
     QByteArray lines;
     for (char32_t codePoint : password.toUcs4()) {
         const int noise = std::clamp(int(std::floor(random() * 200.0)), 0, 199) + 50;
         lines += numberLine(noise);
-        lines += numberLine(uchar(encodeCharacter(codePoint)) + 12);
+        lines += numberLine(passwordCharacterNumber(codePoint));
     }
-    replaceFile(folder, kPasswordFile, lines, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return {{kPasswordFile, lines, QFileDevice::ReadOwner | QFileDevice::WriteOwner}};
 }
 
 std::optional<QString> readPicturePath(const QString& folder) {

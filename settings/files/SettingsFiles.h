@@ -2,14 +2,17 @@
 
 #include <QByteArray>
 #include <QFileDevice>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 
-// The only code that knows the settings files' bytes: 8-bit Windows-1252 text, one value a line,
-// every line ending in CR LF. Quoted lines hold text, number lines hold whole numbers.
+// The only code that knows the settings files' bytes: Windows-1252 text (UTF-8 for a text it
+// cannot hold), one value a line, every line ending in CR LF. Quoted lines hold text, number
+// lines hold whole numbers. These functions work in one folder; SettingsFolders.h chooses it.
 namespace settingsfiles {
 
 inline constexpr const char* kPictureNameFile = "PICNAM.DAT";
@@ -20,9 +23,19 @@ inline constexpr const char* kPasswordFile = "MEAS.DAT";
 // The program's folder (the executable's); a settings file's path is this, "/" and the name.
 QString programFolder();
 
-// Text in the files' 8-bit code page, Windows-1252; a character it cannot hold becomes "?".
-QByteArray toCodePage(const QString& text);
-QString fromCodePage(const QByteArray& bytes);
+// A text is written in Windows-1252 when every character fits it, else in UTF-8. Bytes read
+// as UTF-8 only when they are valid UTF-8 and their text does not fit Windows-1252: no text the
+// first case writes is misread unless its bytes happen to form such UTF-8 (e.g. "Ð¶").
+QByteArray encodeText(const QString& text);
+QString decodeText(const QByteArray& bytes);
+
+// A character's number in MEAS.DAT: its Windows-1252 code plus 12 (12 to 267), or for any
+// other character its code point plus 12.
+std::int32_t passwordCharacterNumber(char32_t codePoint);
+
+// Whether a picture path can be read back whole from its quoted line: no double quote, no line
+// end.
+bool fitsQuotedLine(const QString& text);
 
 // Line forms.
 QByteArray quotedLine(const QString& text);
@@ -54,23 +67,53 @@ class FieldReader {
 // given when no spelling of it exists.
 QString settingsPath(const QString& folder, const QString& name);
 
-// Replaces the file whole: written to a temporary file in the folder and renamed over whichever
-// spelling of the name exists, so a failed write leaves the old file intact. When that cannot be
-// done but the old file can be appended to, the content is appended. Failures are silent: the
-// callers go on whatever happens. false when the content could not be stored at all. Given
-// permissions are set on the file before it takes the name; none keeps the usual mode.
-bool replaceFile(const QString& folder, const QString& name, const QByteArray& content,
-                 QFileDevice::Permissions permissions = {});
+// A settings file's new content. Given permissions are set on the file before it takes the
+// name; none keeps the usual mode.
+struct SettingsFile {
+    QString name;
+    QByteArray content;
+    QFileDevice::Permissions permissions = {};
+};
 
-// Writers of the four settings.
-void writePicture(const QString& folder, const QString& picturePath, float width, float height);
-void writeCaption(const QString& folder, const QString& caption);
-// One noise line and one character line per character (its code point in the code page, "?"
-// when it has none, plus 12). random() is called once per character and must give numbers in
-// [0, 1); the caller's random function reseeds itself from the clock before each draw. The file
-// is readable by its owner only.
-void writePassword(const QString& folder, const QString& password,
-                   const std::function<double()>& random);
+// What became of a write: kept, or the file that was not and why, one "folder: reason" for each
+// folder tried.
+struct WriteResult {
+    bool kept = false;
+    QString fileName;
+    QStringList reasons;
+    explicit operator bool() const { return kept; }
+};
+
+// Replaces the files whole and together: each is written to a temporary file in the folder, and
+// only once all are written do they take their names, over whichever spelling exists. A failed
+// write leaves the old files intact.
+WriteResult replaceFiles(const QString& folder, const QList<SettingsFile>& files);
+inline WriteResult replaceFile(const QString& folder, const QString& name,
+                               const QByteArray& content,
+                               QFileDevice::Permissions permissions = {}) {
+    return replaceFiles(folder, {{name, content, permissions}});
+}
+
+// The four settings' contents.
+QList<SettingsFile> pictureFiles(const QString& picturePath, float width, float height);
+QList<SettingsFile> captionFiles(const QString& caption);
+// One noise line and one character line per character. random() is called once per character
+// and must give numbers in [0, 1); the caller's random function reseeds itself from the clock
+// before each draw. The file is readable by its owner only.
+QList<SettingsFile> passwordFiles(const QString& password, const std::function<double()>& random);
+
+// Writers of the four settings into one folder.
+inline WriteResult writePicture(const QString& folder, const QString& picturePath, float width,
+                                float height) {
+    return replaceFiles(folder, pictureFiles(picturePath, width, height));
+}
+inline WriteResult writeCaption(const QString& folder, const QString& caption) {
+    return replaceFiles(folder, captionFiles(caption));
+}
+inline WriteResult writePassword(const QString& folder, const QString& password,
+                                 const std::function<double()>& random) {
+    return replaceFiles(folder, passwordFiles(password, random));
+}
 
 // Readers: nullopt when the file cannot be opened or ends before a value asked for.
 std::optional<QString> readPicturePath(const QString& folder);

@@ -4,6 +4,8 @@ set -euo pipefail
 
 : "${BUILD_DIR:?}" "${SOURCE_DIR:?}"
 WORK=$(mktemp -d /tmp/deskwreck-e2e.XXXXXX)
+# The player's settings folder is the test's too: none of the machine's user's settings is read.
+export XDG_CONFIG_HOME="$WORK/config"
 PIDS=()
 GAME_PID=
 

@@ -2,7 +2,7 @@
 # The install: one program folder with the executable, its wave files and alsoft.conf, a
 # relative bin/ link to it, a valid desktop entry and metainfo under one id, and the icon at
 # every size. Started through the link, the game keeps its settings in the program folder;
-# where that folder cannot be written, the game runs on and the write fails quietly.
+# where that folder cannot be written, they go to the player's own ~/.config/deskwreck.
 source "$(dirname "$0")/lib.sh"
 
 ID=org.example.Deskwreck
@@ -100,16 +100,22 @@ change_password "$PREFIX/bin/deskwreck"
 [ "$(stat -c %a "$FOLDER/MEAS.DAT")" = 600 ] || fail "MEAS.DAT is readable by others"
 echo "the settings went into the program folder"
 
-# A folder the player cannot write, as after an install for every user: the game runs on.
+# A folder the player cannot write, as after an install for every user: the player's folder.
 rm "$FOLDER/MEAS.DAT"
+PLAYER_HOME="$WORK/home"
+mkdir -p "$PLAYER_HOME"
 if [ "$(id -u)" -eq 0 ]; then
     chmod 755 "$WORK"
+    chown nobody:nogroup "$PLAYER_HOME"
     change_password setpriv --reuid=nobody --regid=nogroup --clear-groups \
-        env HOME=/tmp "$PREFIX/bin/deskwreck"
+        env -u XDG_CONFIG_HOME HOME="$PLAYER_HOME" "$PREFIX/bin/deskwreck"
 else
     chmod a-w "$FOLDER"
-    change_password "$PREFIX/bin/deskwreck"
+    change_password env -u XDG_CONFIG_HOME HOME="$PLAYER_HOME" "$PREFIX/bin/deskwreck"
     chmod u+w "$FOLDER"
 fi
 [ ! -e "$FOLDER/MEAS.DAT" ] || fail "the password was written into a read-only folder"
-echo "a read-only program folder: the game ran on, nothing was written"
+[ "$(wc -l <"$PLAYER_HOME/.config/deskwreck/MEAS.DAT")" -eq 12 ] ||
+    fail "the password is not in the player's folder"
+[ "$(stat -c %a "$PLAYER_HOME/.config/deskwreck")" = 700 ] || fail "the player's folder is not 0700"
+echo "a read-only program folder: the password went to the player's folder"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/FixedSettingsFolders.h"
 #include "support/RecordingEdges.h"
 #include "support/RecordingMessageBox.h"
 #include "support/RecordingSoundOutput.h"
@@ -13,7 +14,7 @@
 #include <memory>
 
 // A play field over a known desktop picture, with every edge recorded, in a temporary program
-// folder holding the five wave files' names.
+// folder holding the five wave files' names; the player's settings folder does not exist.
 struct PlayFieldFixture {
     explicit PlayFieldFixture(QSize screen = {1024, 768}, bool withDesktop = true)
         : desktop(withDesktop ? testDesktop(screen) : QImage()) {
@@ -32,7 +33,8 @@ struct PlayFieldFixture {
                 browser,
                 folder.path(),
                 QRect(QPoint(0, 0), screen),
-                units::ScreenMetrics{}};
+                units::ScreenMetrics{},
+                settingsFolders};
     }
 
     // Diagonal stripes, distinct in every row and column, and never the background colour.
@@ -47,6 +49,7 @@ struct PlayFieldFixture {
     QString filePath(const QString& name) const { return folder.filePath(name); }
 
     QTemporaryDir folder;
+    FixedSettingsFolders settingsFolders{folder.path(), folder.filePath("player/deskwreck")};
     RecordingSoundOutput sound;
     RecordingMessageBox messages;
     RecordingProgramEnd programEnd;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "settings/TargetHost.h"
-#include "settings/files/SettingsFiles.h"
+#include "settings/files/SettingsFolders.h"
 
 #include <QString>
 
@@ -11,18 +11,18 @@
 // settings files back when asked, so a test sees what the dialog had written by then.
 class RecordingTargetHost final : public TargetHost {
   public:
-    explicit RecordingTargetHost(QString programFolder)
-        : m_programFolder(std::move(programFolder)) {}
+    explicit RecordingTargetHost(const settingsfiles::SettingsFolders& folders)
+        : m_folders(folders) {}
 
     QString TargetCaption() const override { return caption; }
     void GetPicture() override {
         ++getPictureCalls;
-        picturePathRead = settingsfiles::readPicturePath(m_programFolder);
-        pictureSizeRead = settingsfiles::readPictureSize(m_programFolder);
+        picturePathRead = settingsfiles::readPicturePath(m_folders);
+        pictureSizeRead = settingsfiles::readPictureSize(m_folders);
     }
     void GetCaption() override {
         ++getCaptionCalls;
-        if (const auto read = settingsfiles::readCaption(m_programFolder))
+        if (const auto read = settingsfiles::readCaption(m_folders))
             caption = *read;
     }
     void SetTimer1Enabled(bool enabled) override {
@@ -39,5 +39,5 @@ class RecordingTargetHost final : public TargetHost {
     std::optional<settingsfiles::PictureSize> pictureSizeRead;
 
   private:
-    QString m_programFolder;
+    const settingsfiles::SettingsFolders& m_folders;
 };

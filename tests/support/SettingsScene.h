@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/frmSettings.h"
+#include "support/FixedSettingsFolders.h"
 #include "support/RecordingMessageBox.h"
 #include "support/RecordingTargetHost.h"
 
@@ -13,12 +14,13 @@
 
 #include <memory>
 
-// What a settings dialog test stands in: an empty program folder, a current folder holding
+// What a settings dialog test stands in: an empty program folder, a player's folder not made
+// yet, a current folder holding
 // bitmaps (photo.bmp 200 x 150, SMALL.BMP 40 x 20, an unloadable broken.bmp, a text file and a
 // subfolder sub with inner.bmp 10 x 10), a play field and a message box that record.
 class SettingsScene {
   public:
-    SettingsScene() : m_previousCurrent(QDir::currentPath()), target(programFolder.path()) {
+    SettingsScene() : m_previousCurrent(QDir::currentPath()), target(folders) {
         const QString current = currentFolder.path();
         writeBitmap(current + "/photo.bmp", 200, 150);
         writeBitmap(current + "/SMALL.BMP", 40, 20);
@@ -33,10 +35,12 @@ class SettingsScene {
     SettingsScene(const SettingsScene&) = delete;
     SettingsScene& operator=(const SettingsScene&) = delete;
 
-    bool isValid() const { return programFolder.isValid() && currentFolder.isValid(); }
+    bool isValid() const {
+        return programFolder.isValid() && playerHome.isValid() && currentFolder.isValid();
+    }
 
     std::unique_ptr<frmSettings> openDialog() {
-        auto dialog = std::make_unique<frmSettings>(target, messages, programFolder.path());
+        auto dialog = std::make_unique<frmSettings>(target, messages, folders);
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get()))
             qWarning("the settings dialog was not exposed");
@@ -74,6 +78,8 @@ class SettingsScene {
 
   public:
     QTemporaryDir programFolder;
+    QTemporaryDir playerHome;
+    FixedSettingsFolders folders{programFolder.path(), playerHome.filePath(".config/deskwreck")};
     QTemporaryDir currentFolder;
     RecordingTargetHost target;
     RecordingMessageBox messages;
