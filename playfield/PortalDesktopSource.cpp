@@ -53,7 +53,7 @@ PortalScreenshotRequest::PortalScreenshotRequest(QDBusConnection bus, const QStr
     listenOn(predictedRequestPath(m_bus, token));
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
-        cancel();
+        closeRequest();
         finish(std::nullopt);
     });
     m_timeout.start(timeoutMs);
@@ -100,6 +100,10 @@ void PortalScreenshotRequest::cancel() {
     m_done = nullptr;
     m_timeout.stop();
     stopListening();
+    closeRequest();
+}
+
+void PortalScreenshotRequest::closeRequest() {
     m_bus.call(QDBusMessage::createMethodCall(kService, m_path, kRequestInterface,
                                               QStringLiteral("Close")),
                QDBus::NoBlock);

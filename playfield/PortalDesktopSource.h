@@ -32,6 +32,7 @@ class PortalScreenshotRequest final : public QObject {
   private:
     void listenOn(const QString& path);
     void stopListening();
+    void closeRequest();
     void finish(std::optional<QString> path);
 
     QDBusConnection m_bus;
