@@ -62,7 +62,9 @@ int hideDelayMs() {
     return compositorRunning() || isWaylandSession() ? 200 : 60;
 }
 
-Program::Program() : m_desktop(makeDesktopSource()) {}
+Program::Program() : Program(makeDesktopSource()) {}
+
+Program::Program(std::unique_ptr<DesktopSource> desktop) : m_desktop(std::move(desktop)) {}
 
 Program::~Program() {
     QObject::disconnect(m_focusWatch);

@@ -16,6 +16,8 @@
 class Program {
   public:
     Program();
+    // With a desktop of the caller's choosing, as a test has it.
+    explicit Program(std::unique_ptr<DesktopSource> desktop);
     ~Program();
 
     void start();
