@@ -1,11 +1,15 @@
 #include "app/Program.h"
 
+#include "components/GameScreen.h"
+#include "playfield/PortalDesktopSource.h"
 #include "playfield/frmRange.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -15,7 +19,7 @@ namespace {
 PlayFieldServices makeServices(SoundOutput& sound, MessageBox& messages, ProgramEnd& end,
                                DesktopSource& desktop, BrowserLauncher& browser,
                                const settingsfiles::SettingsFolders& settingsFolders) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = gamescreen::screen();
     return {sound,
             messages,
             end,
@@ -23,8 +27,16 @@ PlayFieldServices makeServices(SoundOutput& sound, MessageBox& messages, Program
             browser,
             QCoreApplication::applicationDirPath(),
             screen ? screen->geometry() : QRect(0, 0, 1024, 768),
-            units::primaryScreenMetrics(),
+            gamescreen::metrics(),
             settingsFolders};
+}
+
+// In a Wayland session the X root window holds no picture of the desktop, even for an X11 client
+// through XWayland: the desktop portal is asked instead.
+std::unique_ptr<DesktopSource> makeDesktopSource() {
+    if (isWaylandSession())
+        return std::make_unique<PortalDesktopSource>(QDBusConnection::sessionBus());
+    return std::make_unique<X11DesktopSource>();
 }
 
 bool compositorRunning() {
@@ -49,29 +61,61 @@ bool compositorRunning() {
 } // namespace
 
 int hideDelayMs() {
-    return compositorRunning() ? 200 : 60;
+    return compositorRunning() || isWaylandSession() ? 200 : 60;
 }
 
-Program::Program() = default;
-Program::~Program() = default;
+Program::Program() : Program(makeDesktopSource()) {}
+
+Program::Program(std::unique_ptr<DesktopSource> desktop) : m_desktop(std::move(desktop)) {}
+
+Program::~Program() {
+    QObject::disconnect(m_focusWatch);
+}
 
 void Program::start() {
-    m_login = std::make_unique<frmLogin>(m_programEnd, units::primaryScreenMetrics());
+    // The monitor the player is using: the login appears there, and everything after it.
+    gamescreen::choose(gamescreen::underPointer());
+    m_login = std::make_unique<frmLogin>(m_programEnd, gamescreen::metrics());
     m_login->onLoggedIn = [this] { showStartScreen(); };
     m_login->Form_Load();
+    gamescreen::centre(m_login.get());
     m_login->show();
+    prepareDesktopWhileLoginFocused();
+}
+
+// A desktop asks the player for leave to take pictures of the screen only on behalf of the
+// focused window, and only the first time: the login dialog is the one the game has.
+void Program::prepareDesktopWhileLoginFocused() {
+    m_focusWatch = QObject::connect(
+        qApp, &QGuiApplication::focusWindowChanged, qApp, [this](QWindow* focused) {
+            if (!m_login || focused != m_login->windowHandle())
+                return;
+            QObject::disconnect(m_focusWatch);
+            m_desktop->prepare(PortalDesktopSource::parentWindowHandle(m_login.get()));
+        });
 }
 
 void Program::showStartScreen() {
-    // The login dialog must be off the screen before the play field grabs the desktop.
+    QObject::disconnect(m_focusWatch);
+    // A Wayland client knows no pointer position: the output the login went to is the player's.
+    if (QGuiApplication::platformName() == QLatin1String("wayland") && m_login->screen())
+        gamescreen::choose(m_login->screen());
+    // The login dialog must be off the screen before the desktop is captured, and the start
+    // screen shows only once the picture is in hand.
     QGuiApplication::sync();
     QTimer::singleShot(hideDelayMs(), qApp, [this] {
         m_login.reset();
-        m_start->Form_Load();
-        m_start->show();
+        m_desktop->capture(gamescreen::screen(), [this] { loadStartScreen(); });
     });
     // What needs no snapshot is done while the windows beneath repaint.
     m_sound.prepare();
     m_start = std::make_unique<frmStart>(
-        makeServices(m_sound, m_messages, m_programEnd, m_desktop, m_browser, m_settingsFolders));
+        makeServices(m_sound, m_messages, m_programEnd, *m_desktop, m_browser,
+                     m_settingsFolders));
+}
+
+void Program::loadStartScreen() {
+    m_start->Form_Load();
+    gamescreen::centre(m_start.get());
+    m_start->show();
 }

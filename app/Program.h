@@ -8,12 +8,16 @@
 #include "playfield/BrowserLauncher.h"
 #include "playfield/DesktopSource.h"
 
+#include <QObject>
+
 #include <memory>
 
 // The whole game: its devices, and the windows in the order they come up.
 class Program {
   public:
     Program();
+    // With a desktop of the caller's choosing, as a test has it.
+    explicit Program(std::unique_ptr<DesktopSource> desktop);
     ~Program();
 
     void start();
@@ -22,16 +26,19 @@ class Program {
     frmStart* startScreen() const { return m_start.get(); }
 
   private:
+    void prepareDesktopWhileLoginFocused();
     void showStartScreen();
+    void loadStartScreen();
 
     OpenAlSoundOutput m_sound;
     QtMessageBox m_messages;
     QtProgramEnd m_programEnd{m_sound};
-    X11DesktopSource m_desktop;
+    std::unique_ptr<DesktopSource> m_desktop;
     XdgBrowserLauncher m_browser;
     settingsfiles::InstalledSettingsFolders m_settingsFolders;
     std::unique_ptr<frmLogin> m_login;
     std::unique_ptr<frmStart> m_start;
+    QMetaObject::Connection m_focusWatch;
 };
 
 // How long to wait after hiding a window before the desktop may be grabbed: the X server has

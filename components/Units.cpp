@@ -6,7 +6,10 @@
 namespace units {
 
 ScreenMetrics primaryScreenMetrics() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screenMetrics(QGuiApplication::primaryScreen());
+}
+
+ScreenMetrics screenMetrics(const QScreen* screen) {
     if (!screen)
         return {};
     return {screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY()};

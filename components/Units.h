@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+class QScreen;
+
 // The game measures windows in twips (1/1440 inch) and picture sizes in HIMETRIC (0.01 mm).
 namespace units {
 
@@ -33,7 +35,8 @@ struct ScreenMetrics {
     }
 };
 
-// The metrics of the primary screen (96 dpi where there is none).
+// The metrics of a screen, or of the primary screen (96 dpi where there is none).
+ScreenMetrics screenMetrics(const QScreen* screen);
 ScreenMetrics primaryScreenMetrics();
 
 } // namespace units

@@ -1,5 +1,6 @@
 #include "playfield/frmRange.h"
 
+#include "components/GameScreen.h"
 #include "components/MessageBox.h"
 #include "components/PictureLoader.h"
 #include "components/Placement.h"
@@ -18,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTime>
 
 #include <malloc.h>
@@ -48,6 +50,9 @@ frmRange::frmRange(const PlayFieldServices& services)
                                           services.metrics)),
       m_services(services) {
     setWindowTitle(QStringLiteral("Form1"));
+    // Full screen on the game's monitor, which a Wayland compositor is told by the screen.
+    if (QScreen* screen = QGuiApplication::screenAt(services.screenGeometry.center()))
+        setScreen(screen);
     setGeometry(services.screenGeometry);
     setCursor(Qt::CrossCursor);
     setMouseTracking(true);
@@ -351,6 +356,7 @@ void frmRange::Picture1_KeyPress(std::int16_t& KeyAscii) {
 void frmRange::openSettings() {
     // A fresh dialog each time, with no owner window; Close starts Timer1 again.
     frmSettings dialog(*this, m_services.messages, m_services.settingsFolders);
+    gamescreen::centre(&dialog);
     dialog.Text3->setText(Label2->text());
     dialog.exec();
 }

@@ -1,5 +1,6 @@
 #include "settings/frmSettings.h"
 
+#include "components/GameScreen.h"
 #include "components/Placement.h"
 
 #include "settings/PasswordChange.h"
@@ -28,7 +29,7 @@ int characterCodeOf(const QKeyEvent& event) {
 frmSettings::frmSettings(TargetHost& target, MessageBox& messages,
                          const settingsfiles::SettingsFolders& folders, QWidget* parent)
     : QDialog(parent), m_target(target), m_messages(messages), m_folders(folders),
-      m_metrics(units::primaryScreenMetrics()) {
+      m_metrics(gamescreen::metrics()) {
     setWindowTitle(QStringLiteral("Deskwreck! Settings"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);

@@ -7,7 +7,8 @@ packages=(cmake ninja-build g++ pkgconf qt6-base-dev libopenal-dev libsndfile1-d
           libxcb1-dev)
 if [ "${1:-}" = test ] || [ "${1:-}" = bench ]; then
     packages+=(xvfb xdotool pulseaudio pulseaudio-utils imagemagick x11-utils x11-xserver-utils
-               desktop-file-utils appstream sox libbenchmark-dev libxcb-xtest0-dev python3)
+               desktop-file-utils appstream sox libbenchmark-dev libxcb-xtest0-dev python3
+               dbus)
 fi
 if [ "${1:-}" = test ] || [ "${1:-}" = package ]; then
     packages+=(dpkg-dev)

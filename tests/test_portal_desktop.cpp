@@ -1,0 +1,139 @@
+// The desktop through the portal, against a fake portal on a private bus: the picture cut to the
+// game's screen and its file deleted; a cancel, a refusal, a file that is no picture, no answer
+// and no portal all leave no picture and let the game go on; an answer sent before the call's
+// reply is heard; and the first run, where only a request naming the focused window gets the
+// desktop's question, after which the capture with no window shown succeeds.
+#include "support/FakePortal.h"
+
+#include "playfield/PortalDesktopSource.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QtTest>
+
+class PortalDesktopTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void pictureOfTheScreenAndItsFileDeleted();
+    void refusalsAndFailuresLeaveNoPicture();
+    void noAnswerInTimeIsGivenUp();
+    void noPortal();
+    void firstRunAsksOnBehalfOfTheFocusedWindow();
+    void grantedPermissionAsksNothing();
+
+  private:
+    // Captures the primary screen; true when `ready` ran.
+    bool capture(PortalDesktopSource& source);
+    PortalDesktopSource source(int timeoutMs = 5000);
+    QImage screenPicture() const;
+
+    std::unique_ptr<PrivateBus> m_bus;
+    int m_clients = 0;
+};
+
+void PortalDesktopTest::initTestCase() {
+    m_bus = std::make_unique<PrivateBus>();
+    if (!m_bus->isRunning())
+        QFAIL("dbus-daemon did not start");
+}
+
+PortalDesktopSource PortalDesktopTest::source(int timeoutMs) {
+    return PortalDesktopSource(m_bus->connect(QStringLiteral("game%1").arg(++m_clients)),
+                               timeoutMs);
+}
+
+bool PortalDesktopTest::capture(PortalDesktopSource& source) {
+    bool ready = false;
+    source.capture(QGuiApplication::primaryScreen(), [&] { ready = true; });
+    return QTest::qWaitFor([&] { return ready; }, 10000);
+}
+
+QImage PortalDesktopTest::screenPicture() const {
+    QImage picture(QGuiApplication::primaryScreen()->geometry().size(), QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
+    return picture;
+}
+
+void PortalDesktopTest::pictureOfTheScreenAndItsFileDeleted() {
+    FakePortal portal(*m_bus, screenPicture());
+    auto desktop = source();
+    QVERIFY(capture(desktop));
+    QCOMPARE(portal.calls, QStringList{"Screenshot "});
+    QCOMPARE(desktop.grab(), screenPicture());
+    QCOMPARE(portal.files.size(), 1);
+    QVERIFY(!QFile::exists(portal.files[0]));
+}
+
+void PortalDesktopTest::refusalsAndFailuresLeaveNoPicture() {
+    for (const auto answer : {FakePortal::Answer::Cancelled, FakePortal::Answer::Refused,
+                              FakePortal::Answer::NotAPicture}) {
+        FakePortal portal(*m_bus, screenPicture());
+        portal.answer = answer;
+        auto desktop = source();
+        QVERIFY(capture(desktop));
+        QVERIFY(desktop.grab().isNull());
+        for (const QString& file : portal.files)
+            QVERIFY2(!QFile::exists(file), "the file that is no picture is deleted too");
+    }
+}
+
+void PortalDesktopTest::noAnswerInTimeIsGivenUp() {
+    FakePortal portal(*m_bus, screenPicture());
+    portal.answer = FakePortal::Answer::Nothing;
+    auto desktop = source(300);
+    QVERIFY(capture(desktop));
+    QVERIFY(desktop.grab().isNull());
+    QTRY_COMPARE(portal.calls, (QStringList{"Screenshot ", "Close"}));
+}
+
+void PortalDesktopTest::noPortal() {
+    auto desktop = source();
+    QVERIFY(capture(desktop));
+    QVERIFY(desktop.grab().isNull());
+}
+
+void PortalDesktopTest::firstRunAsksOnBehalfOfTheFocusedWindow() {
+    {
+        // Asked with no window of the game shown, the desktop stays silent.
+        FakePortal portal(*m_bus, screenPicture());
+        portal.answer = FakePortal::Answer::OnlyWithParent;
+        auto desktop = source(300);
+        QVERIFY(capture(desktop));
+        QVERIFY(desktop.grab().isNull());
+    }
+    for (const bool registry : {true, false}) {
+        FakePortal portal(*m_bus, screenPicture());
+        portal.answer = FakePortal::Answer::OnlyWithParent;
+        portal.offersRegistry = registry;
+        auto desktop = source();
+        desktop.prepare(QStringLiteral("x11:4a0001"));
+        QTRY_COMPARE(portal.files.size(), 1);
+        QCOMPARE(portal.calls, (QStringList{"Register org.example.Deskwreck", "Lookup",
+                                            "Screenshot x11:4a0001"}));
+        QTRY_VERIFY2(!QFile::exists(portal.files[0]), "the question's picture is let go");
+        QVERIFY(desktop.grab().isNull());
+        QVERIFY(capture(desktop));
+        QCOMPARE(portal.calls.last(), QStringLiteral("Screenshot "));
+        QCOMPARE(desktop.grab(), screenPicture());
+    }
+}
+
+void PortalDesktopTest::grantedPermissionAsksNothing() {
+    FakePortal portal(*m_bus, screenPicture());
+    portal.answer = FakePortal::Answer::OnlyWithParent;
+    portal.granted = true;
+    auto desktop = source();
+    desktop.prepare(QStringLiteral("x11:4a0001"));
+    QTRY_COMPARE(portal.calls, (QStringList{"Register org.example.Deskwreck", "Lookup"}));
+    QVERIFY(capture(desktop));
+    QCOMPARE(portal.calls.last(), QStringLiteral("Screenshot "));
+    QCOMPARE(desktop.grab(), screenPicture());
+}
+
+QTEST_MAIN(PortalDesktopTest)
+#include "test_portal_desktop.moc"
