@@ -94,7 +94,8 @@ start_portal() {
     pipewire >"$WORK/pipewire.log" 2>&1 &
     PIDS+=($!)
     XDG_CURRENT_DESKTOP=sway /usr/libexec/xdg-desktop-portal >"$WORK/portal.log" 2>&1 &
-    PIDS+=($!)
+    PORTAL_PID=$!
+    PIDS+=($PORTAL_PID)
     for _ in $(seq 100); do
         gdbus introspect --session --dest org.freedesktop.portal.Desktop \
             --object-path /org/freedesktop/portal/desktop 2>/dev/null |
@@ -151,6 +152,7 @@ sway_window() {
 # start_refusing_portal RESPONSE: in place of the real portal, one that answers every request
 # with RESPONSE.
 start_refusing_portal() {
+    [ -n "${PORTAL_PID:-}" ] && { kill "$PORTAL_PID"; wait "$PORTAL_PID" || true; PORTAL_PID=; }
     "$BUILD_DIR/tests/wayland/refusing_portal" "$1" >"$WORK/refusing.log" 2>&1 &
     PIDS+=($!)
     for _ in $(seq 50); do grep -q ready "$WORK/refusing.log" && return 0; sleep 0.1; done
