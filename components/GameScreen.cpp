@@ -53,7 +53,8 @@ void centre(QWidget* window) {
     if (!target)
         return;
     window->setScreen(target);
-    const QPoint middle = target->availableGeometry().center();
+    const QRect desk = target->availableGeometry();
+    const QPoint middle(desk.x() + desk.width() / 2, desk.y() + desk.height() / 2);
     window->move(middle - QPoint(window->width() / 2, window->height() / 2) - frameOffset());
 }
 

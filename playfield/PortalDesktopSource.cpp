@@ -70,7 +70,7 @@ PortalScreenshotRequest::PortalScreenshotRequest(QDBusConnection bus, const QStr
             finish(std::nullopt);
             return;
         }
-        // A portal older than the predicted path names its own.
+        // Portals before version 0.9 name a request path of their own: listen there instead.
         const QString path = qvariant_cast<QDBusObjectPath>(reply.arguments().at(0)).path();
         if (!path.isEmpty() && path != m_path && m_done) {
             stopListening();

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QUrl>
 
+#include <cstdio>
+
 namespace {
 
 const QString kDesktopPath = QStringLiteral("/org/freedesktop/portal/desktop");
@@ -53,7 +55,12 @@ QDBusConnection PrivateBus::connect(const QString& name) const {
 }
 
 FakePortal::FakePortal(const PrivateBus& bus, QImage picture)
-    : m_bus(bus.connect(QStringLiteral("fake-portal"))), m_picture(std::move(picture)) {
+    : FakePortal(bus.connect(QStringLiteral("fake-portal")), std::move(picture)) {
+    m_ownsConnection = true;
+}
+
+FakePortal::FakePortal(QDBusConnection bus, QImage picture)
+    : m_bus(std::move(bus)), m_picture(std::move(picture)) {
     qDBusRegisterMetaType<QMap<QString, QStringList>>();
     m_bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
     m_bus.registerService(QStringLiteral("org.freedesktop.impl.portal.PermissionStore"));
@@ -62,7 +69,10 @@ FakePortal::FakePortal(const PrivateBus& bus, QImage picture)
 
 FakePortal::~FakePortal() {
     m_bus.unregisterObject(QStringLiteral("/org/freedesktop"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
+    m_bus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
+    m_bus.unregisterService(QStringLiteral("org.freedesktop.impl.portal.PermissionStore"));
+    if (m_ownsConnection)
+        QDBusConnection::disconnectFromBus(m_bus.name());
 }
 
 QString FakePortal::introspect(const QString&) const {
@@ -72,11 +82,11 @@ QString FakePortal::introspect(const QString&) const {
 bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnection&) {
     const QString member = message.member();
     if (member == QLatin1String("Register")) {
-        calls << QStringLiteral("Register ") + message.arguments().value(0).toString();
+        record(QStringLiteral("Register ") + message.arguments().value(0).toString());
         m_bus.send(offersRegistry ? message.createReply()
                                   : message.createErrorReply(QDBusError::UnknownMethod, {}));
     } else if (member == QLatin1String("Lookup") && message.path() == kStorePath) {
-        calls << QStringLiteral("Lookup");
+        record(QStringLiteral("Lookup"));
         if (!granted) {
             m_bus.send(message.createErrorReply(
                 QStringLiteral("org.freedesktop.portal.Error.NotFound"), {}));
@@ -89,7 +99,7 @@ bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnectio
     } else if (member == QLatin1String("Screenshot") && message.path() == kDesktopPath) {
         screenshot(message);
     } else if (member == QLatin1String("Close")) {
-        calls << QStringLiteral("Close");
+        record(QStringLiteral("Close"));
         m_bus.send(message.createReply());
     } else {
         return false;
@@ -99,14 +109,14 @@ bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnectio
 
 void FakePortal::screenshot(const QDBusMessage& message) {
     const QString parent = message.arguments().value(0).toString();
-    calls << QStringLiteral("Screenshot ") + parent;
+    record(QStringLiteral("Screenshot ") + parent);
     const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().value(1));
     QString sender = message.service().mid(1);
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
     const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
                              .arg(sender, options.value(QStringLiteral("handle_token")).toString());
     if (options.value(QStringLiteral("interactive")).toBool())
-        calls << QStringLiteral("interactive");
+        record(QStringLiteral("interactive"));
     Answer answer = this->answer;
     if (answer == Answer::OnlyWithParent) {
         granted = granted || !parent.isEmpty();
@@ -130,6 +140,14 @@ void FakePortal::screenshot(const QDBusMessage& message) {
         break;
     }
     m_bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+}
+
+void FakePortal::record(const QString& call) {
+    calls << call;
+    if (!echo)
+        return;
+    std::printf("%s\n", qPrintable(call));
+    std::fflush(stdout);
 }
 
 void FakePortal::respond(const QString& requestPath, uint response, const QString& file) {

@@ -40,6 +40,8 @@ class FakePortal final : public QDBusVirtualObject {
     };
 
     FakePortal(const PrivateBus& bus, QImage picture);
+    // On a connection of the caller's, as the stand-alone fake_portal program has it.
+    FakePortal(QDBusConnection bus, QImage picture);
     ~FakePortal() override;
 
     Answer answer = Answer::Picture;
@@ -48,11 +50,13 @@ class FakePortal final : public QDBusVirtualObject {
     // What the game asked, in order: "Register <id>", "Lookup", "Screenshot <parent>", "Close".
     QStringList calls;
     QStringList files; // every file it handed out
+    bool echo = false; // each call also printed on a line of its own
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
   private:
+    void record(const QString& call);
     void screenshot(const QDBusMessage& message);
     void respond(const QString& requestPath, uint response, const QString& file);
     QString writeFile(bool picture);
@@ -60,4 +64,5 @@ class FakePortal final : public QDBusVirtualObject {
     QDBusConnection m_bus;
     QImage m_picture;
     QTemporaryDir m_folder;
+    bool m_ownsConnection = false;
 };

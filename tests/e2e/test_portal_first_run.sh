@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The first run in a Wayland session, against a fake portal that, as GNOME does, puts its question
+# only for a request naming the focused window: the game asks while the login dialog has the
+# focus, naming it, and after OK the picture comes with no window shown and lies under the play
+# field. The game runs as an X11 client, as through XWayland, so its window has an X id to name.
+[ -n "${DESKWRECK_PRIVATE_BUS:-}" ] || exec dbus-run-session -- env DESKWRECK_PRIVATE_BUS=1 bash "$0"
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/playfield.sh"
+
+start_x 1024 768
+install_game
+tiny_target
+convert -size 1024x768 gradient:'#20f040-#f0a020' -depth 8 "PNG24:$WORK/portal.png"
+"$BUILD_DIR/tests/fake_portal" only-with-parent "$WORK/portal.png" >"$WORK/portal.log" 2>&1 &
+PIDS+=($!)
+for _ in $(seq 50); do
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+        org.freedesktop.DBus.GetNameOwner string:org.freedesktop.portal.Desktop >/dev/null 2>&1 &&
+        break
+    sleep 0.1
+done
+
+XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=xcb start_game
+login=$(wait_window Login)
+xdotool windowfocus "$login"
+for _ in $(seq 50); do grep -q '^Screenshot x11:' "$WORK/portal.log" && break; sleep 0.1; done
+parent=$(printf 'x11:%x' "$login")
+grep -qx "Screenshot $parent" "$WORK/portal.log" ||
+    fail "no request named the login dialog $parent: $(cat "$WORK/portal.log")"
+grep -qx 'Register org.example.Deskwreck' "$WORK/portal.log" || fail "the game did not register"
+
+xdotool key --window "$login" Return
+start=$(wait_window 'Deskwreck!')
+[ "$(tail -n 1 "$WORK/portal.log")" = "Screenshot " ] ||
+    fail "the picture was not asked for with no window shown: $(cat "$WORK/portal.log")"
+sleep 0.5
+xdotool key --window "$start" Return
+sleep 1.5
+screenshot "$WORK/field.png"
+# Below the banner, above the strip, away from the one-pixel target.
+changed=$(differing_pixels "$WORK/field.png" "$WORK/portal.png" 1022x600+1+122)
+[ "$changed" -le 1 ] || fail "$changed pixels of the play field are not the portal's picture"
+echo "portal calls: $(tr '\n' ';' <"$WORK/portal.log")"
