@@ -45,7 +45,8 @@ start_sway() {
     chmod 711 "$WORK"
     mkdir -p "$SWAY_DIR/run"
     desktop_picture 1280x800 "$SWAY_DIR/desktop-1.png"
-    convert "$SWAY_DIR/desktop-1.png" -flop -depth 8 "PNG24:$SWAY_DIR/desktop-2.png"
+    # The other output unlike it everywhere, so a picture of the wrong output shows.
+    convert "$SWAY_DIR/desktop-1.png" -negate -depth 8 "PNG24:$SWAY_DIR/desktop-2.png"
     cat >"$SWAY_DIR/config" <<CONFIG
 output HEADLESS-1 resolution 1280x800 position 0 0 scale 1 bg $SWAY_DIR/desktop-1.png fill
 output HEADLESS-2 resolution 1280x800 position 1280 0 scale $SCALE2 bg $SWAY_DIR/desktop-2.png fill
