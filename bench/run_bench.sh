@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every benchmark and prints one table: the handler costs under the offscreen platform and
 # on a real X server (Xvfb), then the whole program under Xvfb at 1920x1080 and 3840x2160:
-# start-up, memory, idle CPU, sound latency and a flood of input.
+# start-up, memory, idle CPU, sound latency and a flood of input; and the start on headless sway,
+# the desktop portal's round trip included.
 # BENCH_SHORT=1 runs each for a moment only; --check then fails only if a figure is missing,
 # never because of a speed.
 BUILD_DIR=${BUILD_DIR:-$(cd "$(dirname "$0")/.." && pwd)/build}
@@ -59,6 +60,15 @@ for screen in 1920x1080 3840x2160; do
     stop_x "$before"
     rm -rf "$GAME_DIR"
 done
+
+# Last, as it takes over the clean-up: the Wayland start on headless sway.
+if command -v sway >/dev/null; then
+    echo "Wayland start on headless sway..." >&2
+    source "$SOURCE_DIR/tests/e2e/wayland.sh"
+    source "$SOURCE_DIR/bench/wayland_start.sh"
+    wayland_start "$([ "$short" = 1 ] && echo 1 || echo 7)" "$WORK/wayland.txt" ||
+        echo "the Wayland start failed" >&2
+fi
 
 python3 "$SOURCE_DIR/bench/table.py" $check --cpu "$(lscpu | sed -n 's/^Model name: *//p')" \
     "$WORK"

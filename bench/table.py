@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Prints the benchmark table from the results in a folder: handlers-<platform>.json from
-handlers_bench and program-<screen>.txt ("name value" lines) from xdriver. With --check, exits
-non-zero only when a figure is missing; speeds never fail it."""
+handlers_bench, program-<screen>.txt ("name value" lines) from xdriver, and wayland.txt from the
+start on sway. With --check, exits non-zero only when a figure is missing; speeds never fail
+it."""
 import argparse
 import json
 import pathlib
@@ -90,6 +91,25 @@ def program_rows(folder):
     return rows
 
 
+def wayland_rows(folder):
+    path = folder / "wayland.txt"
+    values = {}
+    if path.exists():
+        for line in path.read_text().splitlines():
+            key, _, value = line.partition(" ")
+            values[key] = float(value)
+    rows = []
+    for platform, what in (("wayland", "Wayland client"), ("xcb", "X11 client through XWayland")):
+        key = f"wayland_start_ms_{platform}"
+        figure = (f"{values[key]:.1f} ms (max {values[key + '_max']:.0f})"
+                  if key in values else None)
+        rows.append((f"OK to start screen on the compositor's screen, portal round trip "
+                     f"included [{what}]", "2 x 1280x800 (sway)", figure,
+                     "beside the X11 figure above",
+                     "median; sway's window events: the login closing, the start screen mapped"))
+    return rows
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--check", action="store_true")
@@ -97,7 +117,7 @@ def main():
     parser.add_argument("folder", type=pathlib.Path)
     args = parser.parse_args()
     rows = (handler_rows(args.folder, "offscreen") + handler_rows(args.folder, "xcb")
-            + program_rows(args.folder))
+            + program_rows(args.folder) + wayland_rows(args.folder))
     header = ("measure", "screen", "figure", "goal", "reference")
     print(f"machine: {args.cpu}, software rendering")
     print("| " + " | ".join(header) + " |")

@@ -9,6 +9,10 @@ if [ "${1:-}" = test ] || [ "${1:-}" = bench ]; then
     packages+=(xvfb xdotool pulseaudio pulseaudio-utils imagemagick x11-utils x11-xserver-utils
                desktop-file-utils appstream sox libbenchmark-dev libxcb-xtest0-dev python3
                dbus)
+    # The runs under headless sway: XWayland, the desktop portal, virtual keyboard and pointer.
+    packages+=(sway swaybg grim wtype xwayland qt6-wayland xdg-desktop-portal
+               xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire dbus-bin libglib2.0-bin
+               libwayland-dev libwayland-bin)
 fi
 if [ "${1:-}" = test ] || [ "${1:-}" = package ]; then
     packages+=(dpkg-dev)

@@ -1,0 +1,223 @@
+# A headless sway for the end-to-end tests, sourced after lib.sh: no GPU and no input devices,
+# a wallpaper on each output, a session bus of the test's own with the desktop portal on it,
+# XWayland, a virtual keyboard (wtype) and a virtual pointer (wlpointer). Everything started here
+# is stopped at exit, the helpers sway and the bus started for themselves included.
+
+SWAY_UID=65534 # sway will not run as root; its clients may
+SWAY_DIR=$WORK/sway
+
+# Exits with ctest's skip code when this machine cannot run sway at all.
+need_sway() {
+    local tool
+    for tool in sway swaybg swaymsg grim wtype dbus-daemon setpriv; do
+        command -v "$tool" >/dev/null || { echo "SKIP: no $tool here" >&2; exit 77; }
+    done
+    [ -x "$BUILD_DIR/tests/wayland/wlpointer" ] ||
+        { echo "SKIP: wlpointer was not built (no wayland-scanner)" >&2; exit 77; }
+}
+
+as_sway_user() { setpriv --reuid=$SWAY_UID --regid=$SWAY_UID --clear-groups "$@"; }
+
+# Every process still running whose environment names this test's folder, which only the ones
+# started here (and what they started) can have: sway's swaybg and XWayland, the bus's services.
+wayland_cleanup() {
+    [ -n "${POINTER_FD:-}" ] && exec {POINTER_FD}>&- || true
+    local pid
+    for pid in $(grep -lsF "$WORK/" /proc/[0-9]*/environ | cut -d/ -f3); do
+        [ "$pid" != $$ ] && [ "$pid" != "$BASHPID" ] && kill "$pid" 2>/dev/null || true
+    done
+}
+trap 'wayland_cleanup; cleanup' EXIT
+
+# desktop_picture WxH FILE: a picture where every pixel differs from its neighbours, 8 bits a
+# channel so that the compositor shows it exactly.
+desktop_picture() {
+    convert -size "$1" gradient:'#f04020-#20a0f0' \( -size "$1" pattern:checkerboard -negate \) \
+        -compose difference -composite -depth 8 "PNG24:$2"
+}
+
+# start_sway SCALE2: two 1280x800 outputs, HEADLESS-1 at scale 1 and HEADLESS-2 at scale SCALE2
+# to its right, each with a wallpaper of its device pixels; sets WAYLAND_DISPLAY, SWAYSOCK,
+# XDG_RUNTIME_DIR and SWAY_DISPLAY (its XWayland).
+start_sway() {
+    local logical2
+    SCALE2=$1
+    chmod 711 "$WORK"
+    mkdir -p "$SWAY_DIR/run"
+    desktop_picture 1280x800 "$SWAY_DIR/desktop-1.png"
+    # The other output unlike it everywhere, so a picture of the wrong output shows.
+    convert "$SWAY_DIR/desktop-1.png" -negate -depth 8 "PNG24:$SWAY_DIR/desktop-2.png"
+    cat >"$SWAY_DIR/config" <<CONFIG
+output HEADLESS-1 resolution 1280x800 position 0 0 scale 1 bg $SWAY_DIR/desktop-1.png fill
+output HEADLESS-2 resolution 1280x800 position 1280 0 scale $SCALE2 bg $SWAY_DIR/desktop-2.png fill
+xwayland enable
+exec sh -c 'xhost +si:localuser:root >/dev/null 2>&1; env >$SWAY_DIR/env.tmp; mv $SWAY_DIR/env.tmp $SWAY_DIR/env'
+CONFIG
+    chown -R $SWAY_UID:$SWAY_UID "$SWAY_DIR"
+    chmod 700 "$SWAY_DIR/run"
+    HOME=$SWAY_DIR XDG_RUNTIME_DIR=$SWAY_DIR/run WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+        WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=2 as_sway_user sway -c "$SWAY_DIR/config" \
+        >"$WORK/sway.log" 2>&1 &
+    PIDS+=($!)
+    for _ in $(seq 100); do [ -e "$SWAY_DIR/env" ] && break; sleep 0.1; done
+    [ -e "$SWAY_DIR/env" ] || { cat "$WORK/sway.log" >&2; echo "SKIP: sway cannot start here" >&2; exit 77; }
+    export XDG_RUNTIME_DIR=$SWAY_DIR/run
+    export WAYLAND_DISPLAY SWAYSOCK
+    WAYLAND_DISPLAY=$(sed -n 's/^WAYLAND_DISPLAY=//p' "$SWAY_DIR/env")
+    SWAYSOCK=$(sed -n 's/^SWAYSOCK=//p' "$SWAY_DIR/env")
+    SWAY_DISPLAY=$(sed -n 's/^DISPLAY=//p' "$SWAY_DIR/env")
+    logical2=$(awk -v s="$SCALE2" 'BEGIN { printf "%d", 1280 / s }')
+    LAYOUT_W=$((1280 + logical2))
+    LAYOUT_H=800
+    unset DISPLAY
+    sleep 1 # swaybg draws the wallpapers
+}
+
+sway_do() { as_sway_user env SWAYSOCK="$SWAYSOCK" swaymsg "$@" >/dev/null; }
+
+# start_bus: a session bus of the test's own, its services (the portal's back ends) started on
+# demand in this environment.
+start_bus() {
+    mkdir -p "$WORK/bus"
+    dbus-daemon --session --nofork --address="unix:dir=$WORK/bus" --print-address=3 \
+        3>"$WORK/bus-address" >"$WORK/bus.log" 2>&1 &
+    PIDS+=($!)
+    for _ in $(seq 50); do [ -s "$WORK/bus-address" ] && break; sleep 0.1; done
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$WORK/bus-address")
+    export DBUS_SESSION_BUS_ADDRESS
+    [ -n "$DBUS_SESSION_BUS_ADDRESS" ] || fail "the session bus did not start"
+    dbus-update-activation-environment XDG_RUNTIME_DIR WAYLAND_DISPLAY XDG_CURRENT_DESKTOP=sway
+}
+
+# start_portal: the desktop portal with its wlroots and GTK back ends; the wlroots one needs
+# PipeWire running.
+start_portal() {
+    pipewire >"$WORK/pipewire.log" 2>&1 &
+    PIDS+=($!)
+    XDG_CURRENT_DESKTOP=sway /usr/libexec/xdg-desktop-portal >"$WORK/portal.log" 2>&1 &
+    PORTAL_PID=$!
+    PIDS+=($PORTAL_PID)
+    for _ in $(seq 100); do
+        gdbus introspect --session --dest org.freedesktop.portal.Desktop \
+            --object-path /org/freedesktop/portal/desktop 2>/dev/null |
+            grep -q org.freedesktop.portal.Screenshot && return 0
+        sleep 0.1
+    done
+    cat "$WORK/portal.log" >&2
+    fail "the desktop portal offers no Screenshot"
+}
+
+# start_pointer: the virtual pointer, fed through a pipe; it gives the seat its pointer, so it
+# starts before the game.
+start_pointer() {
+    mkfifo "$WORK/pointer-in"
+    "$BUILD_DIR/tests/wayland/wlpointer" "$LAYOUT_W" "$LAYOUT_H" <"$WORK/pointer-in" \
+        >"$WORK/pointer.log" 2>&1 &
+    PIDS+=($!)
+    exec {POINTER_FD}>"$WORK/pointer-in"
+    for _ in $(seq 50); do grep -q ready "$WORK/pointer.log" && return 0; sleep 0.1; done
+    fail "the virtual pointer did not start: $(cat "$WORK/pointer.log")"
+}
+# pointer COMMAND...: move X Y (layout pixels), click N, press N, release N.
+pointer() { echo "$*" >&$POINTER_FD; sleep 0.1; }
+
+# keys KEY...: wtype's virtual keyboard needs a moment before the game sees its first key.
+keys() {
+    local args=()
+    for key in "$@"; do args+=(-k "$key"); done
+    wtype -s 1200 "${args[@]}"
+}
+
+# output_shot OUTPUT FILE: the output's device pixels.
+output_shot() { grim -o "$1" "$2"; }
+
+# wayland_game PLATFORM: the game as a Wayland client or through XWayland.
+wayland_game() {
+    if [ "$1" = xcb ]; then
+        DISPLAY=$SWAY_DISPLAY QT_QPA_PLATFORM=xcb start_game
+    else
+        QT_QPA_PLATFORM=wayland start_game
+    fi
+}
+
+# sway_window NAME: waits until sway shows a window with that title.
+sway_window() {
+    for _ in $(seq 100); do
+        as_sway_user env SWAYSOCK="$SWAYSOCK" swaymsg -t get_tree -r 2>/dev/null |
+            grep -q "\"name\": \"$1\"" && return 0
+        sleep 0.1
+    done
+    fail "sway shows no window named $1"
+}
+
+# start_refusing_portal RESPONSE: in place of the real portal, one that answers every request
+# with RESPONSE.
+start_refusing_portal() {
+    [ -n "${PORTAL_PID:-}" ] && { kill "$PORTAL_PID"; wait "$PORTAL_PID" || true; PORTAL_PID=; }
+    "$BUILD_DIR/tests/wayland/refusing_portal" "$1" >"$WORK/refusing.log" 2>&1 &
+    PIDS+=($!)
+    for _ in $(seq 50); do grep -q ready "$WORK/refusing.log" && return 0; sleep 0.1; done
+    fail "the refusing portal did not start: $(cat "$WORK/refusing.log")"
+}
+
+# OUTPUT_X OUTPUT_SCALE and OUTPUT_LOGICAL_W/H of the output the game is put on.
+use_output() {
+    case $1 in
+    HEADLESS-1) OUTPUT_X=0 OUTPUT_SCALE=1 ;;
+    HEADLESS-2) OUTPUT_X=1280 OUTPUT_SCALE=$SCALE2 ;;
+    esac
+    OUTPUT=$1
+    OUTPUT_LOGICAL_W=$(awk -v s="$OUTPUT_SCALE" 'BEGIN { printf "%d", 1280 / s }')
+    OUTPUT_LOGICAL_H=$(awk -v s="$OUTPUT_SCALE" 'BEGIN { printf "%d", 800 / s }')
+    output_pointer 100 50
+    sway_do focus output "$1"
+}
+# output_pointer X Y: the pointer to that logical pixel of the output in use.
+output_pointer() { pointer move $((OUTPUT_X + $1)) "$2"; }
+
+# field_region: the play field between the banner frame and the gun strip, one pixel in from
+# its left and right edges (which keep the background colour), in the output's device pixels.
+field_region() {
+    awk -v s="$OUTPUT_SCALE" -v h="$OUTPUT_LOGICAL_H" 'BEGIN {
+        printf "%dx%d+%d+%d", 1280 - 2 * s, (h - 122 - 45) * s, s, 122 * s }'
+}
+
+# Through the login dialog and the start screen onto the play field of the output in use, whose
+# device pixels before the game came are in $WORK/desktop-$OUTPUT.png.
+wayland_enter_field() {
+    output_pointer 100 50 # the cursor is part of grim's pictures: over the banner frame
+    sleep 0.2
+    output_shot "$OUTPUT" "$WORK/desktop-$OUTPUT.png"
+    wayland_game "$1"
+    sway_window Login
+    keys Return
+    sway_window 'Deskwreck!'
+    sleep 0.5
+    keys Return
+    sleep 1.5
+    output_shot "$OUTPUT" "$WORK/field-$OUTPUT-$1.png"
+}
+
+# expect_desktop PLATFORM MOST: no more than MOST pixels of the play field differ from the
+# desktop; its top row keeps the background colour; the portal's picture file is gone.
+expect_desktop() {
+    desktop_difference "$1" "$2" 0 1
+}
+# expect_desktop_blurred PLATFORM: the same, for a field the compositor or the portal has
+# rescaled: 8x8 blocks of the two agree to 4 %, since resampling blurs only edges; a picture
+# cut from the wrong place, the wrong size or none at all differs in nearly every block.
+expect_desktop_blurred() {
+    desktop_difference "$1" 4 4% 8
+}
+desktop_difference() {
+    local field=$WORK/field-$OUTPUT-$1.png desktop=$WORK/desktop-$OUTPUT.png count
+    convert "$field" -crop "$(field_region)" +repage -scale "$(awk -v b="$4" 'BEGIN { print 100 / b }')%" "$WORK/crop-a.png"
+    convert "$desktop" -crop "$(field_region)" +repage -scale "$(awk -v b="$4" 'BEGIN { print 100 / b }')%" "$WORK/crop-b.png"
+    count=$(compare -metric AE -fuzz "$3" "$WORK/crop-a.png" "$WORK/crop-b.png" null: 2>&1 || true)
+    count=${count%% *}
+    echo "$1 on $OUTPUT: $count field pixels (blocks of $4) differ from the desktop by more than $3"
+    [ "$count" -le "$2" ] || fail "$1 on $OUTPUT: the play field does not show the desktop"
+    [ "$(pixel "$field" 1000 0)" != "$(pixel "$desktop" 1000 0)" ] ||
+        fail "$1 on $OUTPUT: the top row shows the desktop"
+    [ ! -e /tmp/out.png ] || fail "the portal's picture was left behind in /tmp/out.png"
+}
