@@ -1,12 +1,13 @@
 # make        builds build/deskwreck with its wave files beside it
 # make run    installs what is missing, builds and starts the game
 # make test   installs what is missing, builds and runs every test
+# make fuzz   builds the fuzz targets with clang in build-fuzz and runs each for FUZZ_SECONDS
 # make install   installs the game for the current user (PREFIX, ~/.local by default)
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: all deps test-deps configure run test resources bench install uninstall screenshots clean
+.PHONY: all deps test-deps configure run test fuzz resources bench install uninstall screenshots clean
 
 all: deps configure
 	cmake --build $(BUILD)
@@ -29,6 +30,12 @@ test: test-deps all
 resources: all
 	cmake --build $(BUILD) --target make_resources
 	./$(BUILD)/tools/make_resources resources $(BUILD)/contact-sheet.png
+
+FUZZ_SECONDS ?= 600
+
+fuzz:
+	@tools/install-deps.sh fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) nice bash tests/fuzz/run.sh build-fuzz
 
 PREFIX ?= $(HOME)/.local
 

@@ -12,8 +12,6 @@
 namespace {
 
 constexpr qint64 kMaxFileBytes = qint64(256) << 20;
-constexpr qint64 kMaxPixels = 100'000'000;
-constexpr int kMaxSide = 32767;
 // Qt's own guard on the decoded image, in megabytes: 100 megapixels of 32-bit colour fit.
 constexpr int kAllocationLimitMb = 512;
 
@@ -56,8 +54,9 @@ std::optional<QByteArray> readRegularFile(const QString& path) {
 }
 
 bool isSaneSize(const QSize& size) {
-    return size.width() > 0 && size.height() > 0 && size.width() <= kMaxSide &&
-           size.height() <= kMaxSide && qint64(size.width()) * size.height() <= kMaxPixels;
+    return size.width() > 0 && size.height() > 0 && size.width() <= kMaxPictureSide &&
+           size.height() <= kMaxPictureSide &&
+           qint64(size.width()) * size.height() <= kMaxPicturePixels;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game needs to build (and, with "test", to run its tests),
+# Installs the Debian packages the game needs to build (and, with "test", to run its tests;
+# with "fuzz", to fuzz it),
 # asking apt-get only for what is missing.
 set -euo pipefail
 
@@ -8,6 +9,9 @@ packages=(cmake ninja-build g++ pkgconf qt6-base-dev libopenal-dev libsndfile1-d
 if [ "${1:-}" = test ] || [ "${1:-}" = bench ]; then
     packages+=(xvfb xdotool pulseaudio pulseaudio-utils imagemagick x11-utils x11-xserver-utils
                desktop-file-utils appstream sox libbenchmark-dev libxcb-xtest0-dev python3)
+fi
+if [ "${1:-}" = test ] || [ "${1:-}" = fuzz ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
 fi
 if [ "${1:-}" = bench ]; then
     packages+=(valgrind)
