@@ -1,13 +1,15 @@
 # make        builds build/deskwreck with its wave files beside it
 # make run    installs what is missing, builds and starts the game
 # make test   installs what is missing, builds and runs every test
+# make fuzz   builds the fuzz targets with clang in build-fuzz and runs each for FUZZ_SECONDS
 # make install   installs the game for the current user (PREFIX, ~/.local by default)
 # make package   builds build/deskwreck_<version>_<arch>.deb, an install for every user under /usr
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: all deps test-deps configure run test resources bench install uninstall package screenshots clean
+.PHONY: all deps test-deps configure run test fuzz resources bench install uninstall package \
+	screenshots clean
 
 all: deps configure
 	cmake --build $(BUILD)
@@ -30,6 +32,12 @@ test: test-deps all
 resources: all
 	cmake --build $(BUILD) --target make_resources
 	./$(BUILD)/tools/make_resources resources $(BUILD)/contact-sheet.png
+
+FUZZ_SECONDS ?= 600
+
+fuzz:
+	@tools/install-deps.sh fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) nice bash tests/fuzz/run.sh build-fuzz
 
 PREFIX ?= $(HOME)/.local
 

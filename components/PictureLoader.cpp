@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -12,8 +13,6 @@
 namespace {
 
 constexpr qint64 kMaxFileBytes = qint64(256) << 20;
-constexpr qint64 kMaxPixels = 100'000'000;
-constexpr int kMaxSide = 32767;
 // Qt's own guard on the decoded image, in megabytes: 100 megapixels of 32-bit colour fit.
 constexpr int kAllocationLimitMb = 512;
 
@@ -56,15 +55,58 @@ std::optional<QByteArray> readRegularFile(const QString& path) {
 }
 
 bool isSaneSize(const QSize& size) {
-    return size.width() > 0 && size.height() > 0 && size.width() <= kMaxSide &&
-           size.height() <= kMaxSide && qint64(size.width()) * size.height() <= kMaxPixels;
+    return size.width() > 0 && size.height() > 0 && size.width() <= kMaxPictureSide &&
+           size.height() <= kMaxPictureSide &&
+           qint64(size.width()) * size.height() <= kMaxPicturePixels;
+}
+
+quint32 u32At(const QByteArray& bytes, int offset) {
+    return qFromLittleEndian<quint32>(bytes.constData() + offset);
+}
+
+quint16 u16At(const QByteArray& bytes, int offset) {
+    return qFromLittleEndian<quint16>(bytes.constData() + offset);
+}
+
+// Qt's bitmap reader shows a file cut short, or one whose pixels start past its end, with
+// made-up pixels where the file has none: such a bitmap is broken, not a picture. Run-length
+// encoded pixels have no fixed size and are left to the reader.
+bool bitmapHoldsItsPixels(const QByteArray& bytes) {
+    constexpr int kFileHeader = 14;
+    constexpr int kOs2Header = 12;
+    constexpr quint32 kPlain = 0;
+    constexpr quint32 kBitfields = 3;
+    if (!bytes.startsWith("BM") || bytes.size() < kFileHeader + kOs2Header)
+        return true; // not a bitmap, or too short for the reader to take it for one
+    const qint64 pixelOffset = u32At(bytes, 10);
+    const quint32 headerSize = u32At(bytes, 14);
+    qint64 width = 0;
+    qint64 height = 0;
+    qint64 bits = 0;
+    quint32 compression = kPlain;
+    if (headerSize == kOs2Header) {
+        width = u16At(bytes, 18);
+        height = u16At(bytes, 20);
+        bits = u16At(bytes, 24);
+    } else if (bytes.size() >= kFileHeader + 20) {
+        width = qint32(u32At(bytes, 18));
+        height = qAbs(qint64(qint32(u32At(bytes, 22))));
+        bits = u16At(bytes, 28);
+        compression = u32At(bytes, 30);
+    }
+    if (pixelOffset > bytes.size())
+        return false;
+    if (compression != kPlain && compression != kBitfields)
+        return true;
+    const qint64 rowBytes = (width * bits + 31) / 32 * 4;
+    return width <= 0 || pixelOffset + rowBytes * height <= bytes.size();
 }
 
 } // namespace
 
 std::optional<QImage> loadPicture(const QString& path) {
     std::optional<QByteArray> bytes = readRegularFile(path);
-    if (!bytes || bytes->isEmpty())
+    if (!bytes || bytes->isEmpty() || !bitmapHoldsItsPixels(*bytes))
         return std::nullopt;
     QBuffer buffer(&*bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -4,10 +4,21 @@
 #include "playfield/EventArgs.h"
 
 #include <QFrame>
+#include <QGroupBox>
 #include <QImage>
 #include <QWidget>
 
 #include <functional>
+
+// A frame with its caption, painted flat in its own back colour with an etched line round it:
+// the style's group-box frame shades its inside.
+class FlatFrame : public QGroupBox {
+  public:
+    using QGroupBox::QGroupBox;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 // A control placed in twips. Positions are kept in single precision, as the game sets them;
 // the widget takes the nearest whole pixels.

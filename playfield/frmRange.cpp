@@ -81,7 +81,7 @@ frmRange::~frmRange() = default;
 
 void frmRange::createFrame() {
     const auto& metrics = m_services.metrics;
-    Frame1 = new QGroupBox(QStringLiteral("Deskwreck! V2.0"), this);
+    Frame1 = new FlatFrame(QStringLiteral("Deskwreck! V2.0"), this);
     Frame1->setFont(gameFont(9.75, true));
     setColours(Frame1, kBannerGrey, Qt::black);
     Frame1->setAttribute(Qt::WA_NoMousePropagation);

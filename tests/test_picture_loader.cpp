@@ -1,18 +1,22 @@
-// The picture loader: every good bitmap of the BMP suite loads at its size; questionable and bad
-// ones load or fail without harm; folders, devices, FIFOs, empty, huge and non-picture files,
-// and bitmaps that state an impossible size, all fail at once instead of hanging or exhausting
-// memory.
+// The picture loader: bitmaps of every kind the game meets (1 to 32 bits, bitfields, RLE, OS/2
+// headers, top-down rows, padded rows, short palettes) load at their size with their pixels in
+// place; broken ones (truncated, overstated, zero, negative or absurd sizes, bit counts that do
+// not exist, pixels past the end) fail; folders, devices, FIFOs, empty, huge and non-picture
+// files fail at once instead of hanging or exhausting memory. The BMP suite, when it is beside
+// the project, is an extra corpus.
 #include "components/PictureLoader.h"
+#include "support/BitmapWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 #include <chrono>
 #include <future>
 #include <sys/stat.h>
+
+using namespace bmptest;
 
 namespace {
 
@@ -39,20 +43,23 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-// A 24-bit bitmap header stating the given size, with a few bytes of pixels after it.
+std::optional<QImage> loadBytes(const QByteArray& bytes) {
+    QTemporaryDir dir;
+    writeFile(dir.filePath("picture.bmp"), bytes);
+    return loadPicture(dir.filePath("picture.bmp"));
+}
+
+// A 24-bit bitmap whose header states the given size, with a few bytes of pixels after it.
 QByteArray bitmapClaiming(qint32 width, qint32 height) {
-    QByteArray bytes(54, '\0');
-    auto put32 = [&](int offset, quint32 value) { qToLittleEndian(value, bytes.data() + offset); };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, 54 + 64);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, quint32(width));
-    put32(22, quint32(height));
-    qToLittleEndian(quint16(1), bytes.data() + 26);
-    qToLittleEndian(quint16(24), bytes.data() + 28);
-    return bytes + QByteArray(64, '\x7f');
+    QByteArray bytes = bitmapFile(testPicture(4, 4, 4), {});
+    put32(bytes, kWidth, quint32(width));
+    put32(bytes, kHeight, quint32(height));
+    return bytes;
+}
+
+void skipWithoutSuite() {
+    if (!QDir(suiteFolder("g")).exists())
+        QSKIP("the BMP suite is not beside the project (../shared/testdata/bmpsuite)");
 }
 
 } // namespace
@@ -61,14 +68,92 @@ class TestPictureLoader : public QObject {
     Q_OBJECT
 
   private slots:
-    void goodBitmapsLoadAtTheirSize();
-    void questionableAndBadBitmapsDoNoHarm();
+    void everyKindLoadsWithItsPixels_data();
+    void everyKindLoadsWithItsPixels();
+    void brokenBitmapsFail_data();
+    void brokenBitmapsFail();
     void impossibleBitmapsFail();
+    void suiteGoodBitmapsLoadAtTheirSize();
+    void suiteQuestionableAndBadBitmapsDoNoHarm();
     void thingsThatAreNoPictureFail();
     void fifoFailsWithoutBlocking();
 };
 
-void TestPictureLoader::goodBitmapsLoadAtTheirSize() {
+void TestPictureLoader::everyKindLoadsWithItsPixels_data() {
+    QTest::addColumn<int>("colours");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<bool>("topDown");
+    QTest::addColumn<bool>("os2");
+    QTest::addColumn<int>("paletteSize");
+    const int plain = int(Encoding::Plain);
+    const int rle = int(Encoding::Rle);
+    QTest::newRow("1-bit") << 2 << 1 << plain << false << false << 0;
+    QTest::newRow("4-bit") << 4 << 4 << plain << false << false << 0;
+    QTest::newRow("8-bit") << 4 << 8 << plain << false << false << 0;
+    QTest::newRow("8-bit, short palette") << 4 << 8 << plain << false << false << 4;
+    QTest::newRow("8-bit, top-down") << 4 << 8 << plain << true << false << 0;
+    QTest::newRow("16-bit 555") << 4 << 16 << int(Encoding::Bitfields555) << false << false << 0;
+    QTest::newRow("16-bit 565") << 4 << 16 << int(Encoding::Bitfields565) << false << false << 0;
+    QTest::newRow("24-bit") << 4 << 24 << plain << false << false << 0;
+    QTest::newRow("24-bit, top-down") << 4 << 24 << plain << true << false << 0;
+    QTest::newRow("32-bit") << 4 << 32 << plain << false << false << 0;
+    QTest::newRow("RLE4") << 4 << 4 << rle << false << false << 0;
+    QTest::newRow("RLE8") << 4 << 8 << rle << false << false << 0;
+    QTest::newRow("OS/2, 8-bit") << 4 << 8 << plain << false << true << 0;
+    QTest::newRow("OS/2, 24-bit") << 4 << 24 << plain << false << true << 0;
+}
+
+void TestPictureLoader::everyKindLoadsWithItsPixels() {
+    QFETCH(int, colours);
+    QFETCH(int, bits);
+    QFETCH(int, encoding);
+    QFETCH(bool, topDown);
+    QFETCH(bool, os2);
+    QFETCH(int, paletteSize);
+    const QImage picture = testPicture(colours);
+    const Layout layout{bits, Encoding(encoding), topDown, os2, paletteSize};
+    const auto image = loadBytes(bitmapFile(picture, layout));
+    QVERIFY(image);
+    QCOMPARE(image->size(), QSize(7, 5));
+    for (const QPoint at :
+         {QPoint(0, 0), QPoint(6, 0), QPoint(1, 0), QPoint(0, 4), QPoint(6, 4), QPoint(3, 2)})
+        QCOMPARE(QColor(image->pixel(at)), QColor(picture.pixel(at)));
+}
+
+void TestPictureLoader::brokenBitmapsFail_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray good = bitmapFile(testPicture(), {});
+    QTest::newRow("truncated pixels") << good.left(good.size() - 30);
+    QByteArray taller = good;
+    put32(taller, kHeight, 50); // pixels for 5 rows, a header for 50
+    QTest::newRow("header claims more than the file holds") << taller;
+    QTest::newRow("width 0") << bitmapClaiming(0, 4);
+    QTest::newRow("height 0") << bitmapClaiming(4, 0);
+    QTest::newRow("negative width") << bitmapClaiming(-4, 4);
+    QByteArray oddBits = good;
+    put16(oddBits, kBitCount, 7);
+    QTest::newRow("7 bits a pixel") << oddBits;
+    QByteArray farOffset = good;
+    put32(farOffset, kPixelOffset, quint32(good.size() + 100));
+    QTest::newRow("pixels past the end") << farOffset;
+    QTest::newRow("header alone") << good.left(54);
+}
+
+void TestPictureLoader::brokenBitmapsFail() {
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!loadBytes(bytes));
+}
+
+void TestPictureLoader::impossibleBitmapsFail() {
+    QCOMPARE(loadBytes(bitmapClaiming(4, 4))->size(), QSize(4, 4)); // the crafted header is sound
+    QVERIFY(!loadBytes(bitmapClaiming(100000, 100000)));
+    QVERIFY(!loadBytes(bitmapClaiming(20000, 20000))); // each side fits, the pixel count does not
+    QVERIFY(!loadBytes(bitmapClaiming(40000, 2)));
+}
+
+void TestPictureLoader::suiteGoodBitmapsLoadAtTheirSize() {
+    skipWithoutSuite();
     const QStringList names = bitmapsIn(suiteFolder("g"));
     QCOMPARE(names.size(), 27);
     for (const QString& name : names) {
@@ -78,7 +163,8 @@ void TestPictureLoader::goodBitmapsLoadAtTheirSize() {
     }
 }
 
-void TestPictureLoader::questionableAndBadBitmapsDoNoHarm() {
+void TestPictureLoader::suiteQuestionableAndBadBitmapsDoNoHarm() {
+    skipWithoutSuite();
     for (const QString kind : {"q", "b"}) {
         const QStringList names = bitmapsIn(suiteFolder(kind));
         QVERIFY(names.size() > 10);
@@ -92,19 +178,6 @@ void TestPictureLoader::questionableAndBadBitmapsDoNoHarm() {
     // Sizes no reader can honour.
     QVERIFY(!loadPicture(suiteFolder("b") + "/reallybig.bmp"));
     QVERIFY(!loadPicture(suiteFolder("b") + "/badwidth.bmp"));
-}
-
-void TestPictureLoader::impossibleBitmapsFail() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("claims.bmp");
-    writeFile(path, bitmapClaiming(4, 4));
-    QCOMPARE(loadPicture(path)->size(), QSize(4, 4)); // the crafted header itself is sound
-    writeFile(path, bitmapClaiming(100000, 100000));
-    QVERIFY(!loadPicture(path));
-    writeFile(path, bitmapClaiming(20000, 20000)); // each side fits, the pixel count does not
-    QVERIFY(!loadPicture(path));
-    writeFile(path, bitmapClaiming(40000, 2));
-    QVERIFY(!loadPicture(path));
 }
 
 void TestPictureLoader::thingsThatAreNoPictureFail() {
@@ -122,7 +195,7 @@ void TestPictureLoader::thingsThatAreNoPictureFail() {
     QVERIFY(!loadPicture(dir.filePath("text.bmp")));
 
     // A good bitmap followed by holes up to 300 MiB: refused by its size, before any reading.
-    QFile::copy(suiteFolder("g") + "/rgb24.bmp", dir.filePath("huge.bmp"));
+    writeFile(dir.filePath("huge.bmp"), bitmapFile(testPicture(), {}));
     QVERIFY(QFile::resize(dir.filePath("huge.bmp"), qint64(300) << 20));
     QVERIFY(!loadPicture(dir.filePath("huge.bmp")));
 }

@@ -28,6 +28,7 @@ class PlayFieldTest : public QObject {
     void otherControlsDoNotFire();
     void launcherFollowsThePointerAndShowsOnce();
     void moveOverTheTargetMovesTheGunToo();
+    void frameInsideIsItsLightGrey();
 
   private:
     QPoint cellOf(float X, float Y) const {
@@ -272,3 +273,12 @@ void PlayFieldTest::moveOverTheTargetMovesTheGunToo() {
 
 QTEST_MAIN(PlayFieldTest)
 #include "test_playfield.moc"
+
+// The style's group-box frame shades its inside; the frame shows its own back colour, exactly.
+void PlayFieldTest::frameInsideIsItsLightGrey() {
+    const QImage frame = f->range->Frame1->grab().toImage();
+    // Between the banner and the labels, right of the speed, below the labels, near each edge.
+    for (const QPoint at : {QPoint(60, 76), QPoint(228, 100), QPoint(50, 112), QPoint(400, 112),
+                            QPoint(5, 60), QPoint(466, 60)})
+        QCOMPARE(QColor(frame.pixel(at)), QColor(192, 192, 192));
+}

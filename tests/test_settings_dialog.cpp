@@ -3,6 +3,7 @@
 // before the play field reads them back, and every way of leaving it restarting Timer1.
 #include "settings/SettingsRules.h"
 #include "settings/frmSettings.h"
+#include "support/BitmapWriter.h"
 #include "support/SettingsScene.h"
 
 #include <QTimer>
@@ -361,12 +362,21 @@ void SettingsDialogTest::unloadableBitmapKeepsThePreviousPreview() {
     QCOMPARE(m_scene->programFile("PICDIM.DAT"), QByteArray("600\r\n300\r\n"));
     QVERIFY(m_scene->messages.messages.isEmpty());
 
-    // Real-world bad bitmaps: an enormous stated size, a bad width, a bad header size.
-    const QString testData = qEnvironmentVariable("DESKWRECK_TESTDATA");
-    if (testData.isEmpty())
-        QSKIP("DESKWRECK_TESTDATA is not set");
-    for (const QString name : {"reallybig.bmp", "badwidth.bmp", "badheadersize.bmp"}) {
-        QVERIFY(QFile::copy(testData + "/bmpsuite/b/" + name, QDir::currentPath() + "/" + name));
+    // Bad bitmaps: an enormous stated size, a negative width, a header size that is none.
+    QByteArray reallyBig = bmptest::bitmapFile(bmptest::testPicture(), {});
+    QByteArray badWidth = reallyBig;
+    QByteArray badHeaderSize = reallyBig;
+    bmptest::put32(reallyBig, bmptest::kWidth, 3'000'000);
+    bmptest::put32(reallyBig, bmptest::kHeight, 3'000'000);
+    bmptest::put32(badWidth, bmptest::kWidth, quint32(-7));
+    bmptest::put32(badHeaderSize, 14, 1000);
+    const QList<std::pair<QString, QByteArray>> badBitmaps{{"reallybig.bmp", reallyBig},
+                                                           {"badwidth.bmp", badWidth},
+                                                           {"badheadersize.bmp", badHeaderSize}};
+    for (const auto& [name, bytes] : badBitmaps) {
+        QFile file(QDir::currentPath() + "/" + name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
         QVERIFY(m_dialog->File1->setPath(QDir::currentPath()));
         clickFile(name);
         QCOMPARE(m_dialog->Label1->text(), QString("300"));

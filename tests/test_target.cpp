@@ -115,7 +115,7 @@ void TargetTest::captionIsPlainText() {
 void TargetTest::everyRealWorldBitmap() {
     const QString suite = qEnvironmentVariable("DESKWRECK_TESTDATA") + QStringLiteral("/bmpsuite");
     if (!QDir(suite).exists())
-        QSKIP("no bmpsuite");
+        QSKIP("the BMP suite is not beside the project (../shared/testdata/bmpsuite)");
     int good = 0;
     int bad = 0;
     QDirIterator files(suite, {QStringLiteral("*.bmp")}, QDir::Files, QDirIterator::Subdirectories);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game needs to build (and, with "test", to run its tests),
+# Installs the Debian packages the game needs to build (and, with "test", to run its tests;
+# with "fuzz", to fuzz it),
 # asking apt-get only for what is missing.
 set -euo pipefail
 
@@ -19,6 +20,9 @@ if [ "${1:-}" = test ] || [ "${1:-}" = package ]; then
 fi
 if [ "${1:-}" = test ]; then
     packages+=(lintian)
+fi
+if [ "${1:-}" = test ] || [ "${1:-}" = fuzz ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
 fi
 if [ "${1:-}" = bench ]; then
     packages+=(valgrind)
