@@ -6,6 +6,7 @@
 #include <QtEndian>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,8 +99,11 @@ bool bitmapHoldsItsPixels(const QByteArray& bytes) {
         return false;
     if (compression != kPlain && compression != kBitfields)
         return true;
+    // Sizes and depths no picture has are refused by the size check or by the reader.
+    if (width <= 0 || width > kMaxPictureSide || height > kMaxPictureSide || bits > 32)
+        return true;
     const qint64 rowBytes = (width * bits + 31) / 32 * 4;
-    return width <= 0 || pixelOffset + rowBytes * height <= bytes.size();
+    return pixelOffset + rowBytes * height <= bytes.size();
 }
 
 } // namespace
@@ -113,7 +117,10 @@ std::optional<QImage> loadPicture(const QString& path) {
     QImageReader reader(&buffer);
     reader.setAllocationLimit(kAllocationLimitMb);
     // A stated size is checked before any pixel memory is asked for.
-    const QSize statedSize = reader.size();
+    QSize statedSize = reader.size();
+    // Qt states a top-down bitmap's height as the file does, negative; it is a size all the same.
+    if (statedSize.width() > 0 && statedSize.height() < 0)
+        statedSize.setHeight(statedSize.height() == INT_MIN ? INT_MAX : -statedSize.height());
     if (statedSize.isValid() && !isSaneSize(statedSize))
         return std::nullopt;
     QImage image = reader.read();
