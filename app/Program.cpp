@@ -97,8 +97,9 @@ void Program::prepareDesktopWhileLoginFocused() {
 
 void Program::showStartScreen() {
     QObject::disconnect(m_focusWatch);
-    // A Wayland client knows no pointer position: the output the login went to is the player's.
-    if (QGuiApplication::platformName() == QLatin1String("wayland") && m_login->screen())
+    // In a Wayland session no client knows the pointer, XWayland's included: the output the
+    // compositor put the login on is the player's.
+    if (isWaylandSession() && m_login->screen())
         gamescreen::choose(m_login->screen());
     // The login dialog must be off the screen before the desktop is captured, and the start
     // screen shows only once the picture is in hand.
