@@ -99,18 +99,21 @@ void checkReaders(const QString& folder, const char* spelling, const QByteArray&
     }
 }
 
-// A caption stored is read back up to its first double quote, which the file cannot escape.
+// A caption stored is read back as the bytes before its first double quote, which the file
+// cannot escape; every line of bytes is the encoding of the text it reads as.
 void checkCaptionRoundTrip(const QString& folder, const QByteArray& bytes) {
-    const QString caption = fromCodePage(bytes).section('\r', 0, 0).section('\n', 0, 0);
-    FUZZ_CHECK(toCodePage(caption).size() == caption.size());
-    FUZZ_CHECK(toCodePage(fromCodePage(bytes)) == bytes);
+    const QByteArray line = bytes.split('\r').front().split('\n').front();
+    const QString caption = decodeText(line);
+    FUZZ_CHECK(encodeText(caption) == line);
     writeCaption(folder, caption);
-    FUZZ_CHECK(readCaption(folder) == caption.section('"', 0, 0));
+    FUZZ_CHECK(readCaption(folder) == decodeText(encodeText(caption).split('"').front()));
 }
 
-// A password of n characters is 2 n lines: noise from 50 to 249, then the code plus 12.
+// A password of n characters is 2 n lines: noise from 50 to 249, then the character's number:
+// its Windows-1252 code plus 12, or for any other character its code point plus 12.
 void checkPassword(const QString& folder, const QByteArray& bytes) {
-    const QString password = fromCodePage(bytes.left(64));
+    const QString password = decodeText(bytes.left(64));
+    const QList<uint> characters = password.toUcs4();
     qsizetype draws = 0;
     writePassword(folder, password, [&] {
         const uchar byte = draws < bytes.size() ? uchar(bytes[draws]) : 0;
@@ -120,13 +123,16 @@ void checkPassword(const QString& folder, const QByteArray& bytes) {
     QFile file(folder + "/MEAS.DAT");
     FUZZ_CHECK(file.open(QIODevice::ReadOnly));
     const QByteArray stored = file.readAll();
-    FUZZ_CHECK(stored.count("\r\n") == 2 * password.size());
+    FUZZ_CHECK(stored.count("\r\n") == 2 * characters.size());
     FieldReader reader(stored);
-    for (QChar character : password) {
+    for (const char32_t character : characters) {
         const auto noise = reader.nextNumber();
         const auto code = reader.nextNumber();
         FUZZ_CHECK(noise && *noise >= 50 && *noise <= 249);
-        FUZZ_CHECK(code && *code == uchar(toCodePage(QString(character))[0]) + 12);
+        FUZZ_CHECK(code && *code >= 12);
+        const QString stored1252 = decodeText(QByteArray(1, char(*code - 12)));
+        FUZZ_CHECK(*code >= 268 ? char32_t(*code - 12) == character
+                                : stored1252 == QString::fromUcs4(&character, 1));
     }
     FUZZ_CHECK(!reader.nextNumber());
 }
