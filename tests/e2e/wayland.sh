@@ -153,11 +153,29 @@ sway_window() {
 # start_refusing_portal RESPONSE: in place of the real portal, one that answers every request
 # with RESPONSE.
 start_refusing_portal() {
-    [ -n "${PORTAL_PID:-}" ] && { kill "$PORTAL_PID"; wait "$PORTAL_PID" || true; PORTAL_PID=; }
-    "$BUILD_DIR/tests/wayland/refusing_portal" "$1" >"$WORK/refusing.log" 2>&1 &
-    PIDS+=($!)
-    for _ in $(seq 50); do grep -q ready "$WORK/refusing.log" && return 0; sleep 0.1; done
+    local attempt
+    for attempt in $(seq 10); do
+        stop_real_portal
+        "$BUILD_DIR/tests/wayland/refusing_portal" "$1" >"$WORK/refusing.log" 2>&1 &
+        REFUSING_PID=$!
+        PIDS+=($REFUSING_PID)
+        for _ in $(seq 20); do grep -q ready "$WORK/refusing.log" && return 0; sleep 0.1; done
+        kill "$REFUSING_PID" 2>/dev/null || true # the name was still taken: try again
+    done
     fail "the refusing portal did not start: $(cat "$WORK/refusing.log")"
+}
+
+# The bus starts the real portal again for a request made while it is gone, so every copy of it
+# started in this test's environment is stopped, not only the first.
+stop_real_portal() {
+    local pid
+    [ -n "${REFUSING_PID:-}" ] && { kill "$REFUSING_PID" 2>/dev/null || true; REFUSING_PID=; }
+    [ -n "${PORTAL_PID:-}" ] && { kill "$PORTAL_PID" 2>/dev/null || true; wait "$PORTAL_PID" 2>/dev/null || true; PORTAL_PID=; }
+    for pid in $(grep -lsF "$WORK/" /proc/[0-9]*/environ | cut -d/ -f3); do
+        [ "$(tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | head -n 1)" = /usr/libexec/xdg-desktop-portal ] &&
+            kill "$pid" 2>/dev/null || true
+    done
+    sleep 0.2
 }
 
 # OUTPUT_X OUTPUT_SCALE and OUTPUT_LOGICAL_W/H of the output the game is put on.
