@@ -10,20 +10,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/playfield.sh"
 source "$(dirname "$0")/wayland.sh"
 
-need_sway
-start_sway 2
-start_bus
-start_portal
-start_pointer
-install_game
-tiny_target
-rm -f /tmp/out.png
-
-end_game() {
-    output_pointer 600 300
-    pointer click 3
-    wait_exit 5
-}
+start_session 2
 
 # scaled_mark_box WEAPON X Y: mark_box in the output's device pixels.
 scaled_mark_box() {

@@ -239,3 +239,23 @@ desktop_difference() {
         fail "$1 on $OUTPUT: the top row shows the desktop"
     [ ! -e /tmp/out.png ] || fail "the portal's picture was left behind in /tmp/out.png"
 }
+
+# start_session SCALE2: sway with its outputs, a bus, the portal and the pointer, and the game
+# in a program folder of its own with a tiny target.
+start_session() {
+    need_sway
+    start_sway "$1"
+    start_bus
+    start_portal
+    start_pointer
+    install_game
+    tiny_target
+    rm -f /tmp/out.png
+}
+
+# Ends the game with a right click on the field.
+end_game() {
+    output_pointer 600 300
+    pointer click 3
+    wait_exit 5
+}
