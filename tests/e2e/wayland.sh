@@ -20,12 +20,30 @@ as_sway_user() { setpriv --reuid=$SWAY_UID --regid=$SWAY_UID --clear-groups "$@"
 
 # Every process still running whose environment names this test's folder, which only the ones
 # started here (and what they started) can have: sway's swaybg and XWayland, the bus's services.
+# They are not this shell's children, so it polls for their end: the document portal the bus
+# starts unmounts its FUSE folder in the runtime folder as it ends, and removing the test's
+# folder while it is still mounted fails.
 wayland_cleanup() {
     [ -n "${POINTER_FD:-}" ] && exec {POINTER_FD}>&- || true
-    local pid
+    local pid pids=()
     for pid in $(grep -lsF "$WORK/" /proc/[0-9]*/environ | cut -d/ -f3); do
-        [ "$pid" != $$ ] && [ "$pid" != "$BASHPID" ] && kill "$pid" 2>/dev/null || true
+        if [ "$pid" != $$ ] && [ "$pid" != "$BASHPID" ] && kill "$pid" 2>/dev/null; then
+            pids+=("$pid")
+        fi
     done
+    for _ in $(seq 50); do
+        running "${pids[@]}" || break
+        sleep 0.1
+    done
+    if mountpoint -q "$SWAY_DIR/run/doc"; then umount -l "$SWAY_DIR/run/doc" || true; fi
+}
+# running PID...: whether any of them has not ended yet (a zombie has ended).
+running() {
+    local pid
+    for pid in "$@"; do
+        grep -qs '^State:[[:space:]]*[^Z]' "/proc/$pid/status" && return 0
+    done
+    return 1
 }
 trap 'wayland_cleanup; cleanup' EXIT
 
