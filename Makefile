@@ -27,7 +27,7 @@ run: all
 	./$(BUILD)/deskwreck
 
 test: test-deps all
-	ctest --test-dir $(BUILD) --output-on-failure --repeat until-pass:2 $(CTEST_FLAGS)
+	ctest --test-dir $(BUILD) --output-on-failure $(CTEST_FLAGS)
 
 resources: all
 	cmake --build $(BUILD) --target make_resources
