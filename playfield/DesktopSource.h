@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include <functional>
+#include <utility>
 
 class QScreen;
 
@@ -19,7 +20,9 @@ class DesktopSource {
     // Takes the picture of one monitor, in its own device pixels; `ready` runs once it is in hand,
     // or once it is clear there will be none.
     virtual void capture(QScreen* screen, std::function<void()> ready) = 0;
-    // The picture captured: a null image when none could be taken.
+    // Hands over the picture captured: a null image when none could be taken. The game's own
+    // sources keep no reference to it, so that the play field's backing can become the picture
+    // itself instead of a second screen-sized copy.
     virtual QImage grab() = 0;
 };
 
@@ -27,7 +30,7 @@ class DesktopSource {
 class X11DesktopSource final : public DesktopSource {
   public:
     void capture(QScreen* screen, std::function<void()> ready) override;
-    QImage grab() override { return m_picture; }
+    QImage grab() override { return std::exchange(m_picture, {}); }
 
   private:
     QImage m_picture;

@@ -58,7 +58,7 @@ class PortalDesktopSource final : public DesktopSource {
     // the desktop can put its question to the player. That picture is dropped.
     void prepare(const QString& focusedWindow) override;
     void capture(QScreen* screen, std::function<void()> ready) override;
-    QImage grab() override { return m_picture; }
+    QImage grab() override { return std::exchange(m_picture, {}); }
 
     // "x11:<XID>" for an X11 window; empty where the window system gives no handle for another
     // process (a Wayland client would need xdg-foreign, which Qt does not offer).
