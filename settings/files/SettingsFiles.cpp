@@ -82,13 +82,14 @@ std::int32_t parseNumber(QByteArrayView token) {
     const bool negative = pos < token.size() && token[pos] == '-';
     if (pos < token.size() && (token[pos] == '-' || token[pos] == '+'))
         ++pos;
-    std::string digits;
+    // from_chars wants a digit before the point: "0" leads, and leading zeros are dropped.
+    std::string digits = "0";
     qsizetype wholeDigits = 0;
     for (; pos < token.size() && isDigit(token[pos]); ++pos, ++wholeDigits) {
-        if (!digits.empty() || token[pos] != '0')
+        if (digits.size() > 1 || token[pos] != '0')
             digits += token[pos];
     }
-    const qsizetype significantWholeDigits = qsizetype(digits.size());
+    const qsizetype significantWholeDigits = qsizetype(digits.size()) - 1;
     qsizetype fractionDigits = 0;
     if (pos < token.size() && token[pos] == '.') {
         digits += '.';
@@ -100,7 +101,6 @@ std::int32_t parseNumber(QByteArrayView token) {
     const double sign = negative ? -1.0 : 1.0;
     if (significantWholeDigits > 10) // far beyond 32 bits whatever the fraction
         return clampToInt32(sign * std::numeric_limits<double>::infinity());
-    digits.insert(0, "0");
     double magnitude = 0.0;
     const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
     if (result.ec != std::errc{})
