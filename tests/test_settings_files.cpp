@@ -3,6 +3,7 @@
 // MEAS.DAT's scrambled lines, and writes that never lose the previous file when the folder or
 // the disk refuses them.
 #include "settings/files/SettingsFiles.h"
+#include "support/FolderBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,22 +20,6 @@
 using namespace settingsfiles;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeRaw(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QStringList entriesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
 
 // A folder that refuses new entries and renames even to root, while its files stay writable.
 class ImmutableFolder {

@@ -4,6 +4,7 @@
 // takes is reported with the file and the reasons, and nothing on disk changes.
 #include "settings/files/SettingsFolders.h"
 #include "support/FixedSettingsFolders.h"
+#include "support/FolderBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,22 +19,6 @@ using namespace settingsfiles;
 namespace {
 
 constexpr uid_t kNobody = 65534;
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeRaw(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QStringList entriesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
 
 mode_t modeOf(const QString& path) {
     struct stat info {};
