@@ -5,6 +5,7 @@
 #include "components/PictureLoader.h"
 #include "components/Placement.h"
 #include "components/ProgramEnd.h"
+#include "components/WindowRole.h"
 #include "playfield/BlockTransfer.h"
 #include "playfield/BrowserLauncher.h"
 #include "playfield/DesktopSource.h"
@@ -42,7 +43,7 @@ constexpr float kLabel2Height = 255;
 } // namespace
 
 frmRange::frmRange(const PlayFieldServices& services)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       ImageList2(ImageList::fromResources(QStringLiteral("imagelist2"), 16, kBannerGrey, false,
                                           services.metrics)),
       MMControl1(services.sound),
@@ -75,6 +76,7 @@ frmRange::frmRange(const PlayFieldServices& services)
     Timer2.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(&Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
+    windowrole::keepOutOfTaskbar(this);
 }
 
 frmRange::~frmRange() = default;
