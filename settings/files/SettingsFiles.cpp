@@ -1,5 +1,7 @@
 #include "settings/files/SettingsFiles.h"
 
+#include "components/RegularFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -109,12 +111,7 @@ std::int32_t parseNumber(QByteArrayView token) {
 }
 
 std::optional<QByteArray> readFileStart(const QString& path) {
-    // Only a regular file: opening a FIFO or a device named like a settings file could block.
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+    RegularFile file(path);
     return file.read(kMaxReadBytes);
 }
 
