@@ -6,7 +6,6 @@
 #include <AL/alc.h>
 #include <AL/alext.h> // ALC_CONNECTED
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
