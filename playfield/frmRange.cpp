@@ -172,8 +172,8 @@ void frmRange::Form_Load() {
     // of it that is ever shown.
     fillBacking();
     m_desktop = QImage();
-    m_state.screenWidth = std::int32_t(units::roundHalfEven(screenWidthTwips));
-    m_state.screenHeight = std::int32_t(units::roundHalfEven(screenHeightTwips));
+    m_state.screenWidth = units::roundTo<std::int32_t>(screenWidthTwips);
+    m_state.screenHeight = units::roundTo<std::int32_t>(screenHeightTwips);
     Picture2->setTop(float(m_state.screenHeight) - stripHeight);
     Picture2->setLeft(0);
     m_state.gunHalfWidth = rules::normalGunHalfWidth(launcher.Width);

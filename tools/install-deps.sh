@@ -14,6 +14,9 @@ if [ "${1:-}" = test ] || [ "${1:-}" = bench ]; then
     packages+=(sway swaybg grim wtype xwayland qt6-wayland xdg-desktop-portal
                xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire dbus-bin libglib2.0-bin
                libwayland-bin)
+    # A sound server restarted under the game: PipeWire's PulseAudio service and its session
+    # manager, as GNOME and Plasma run them.
+    packages+=(pipewire-pulse wireplumber)
 fi
 if [ "${1:-}" = test ] || [ "${1:-}" = package ]; then
     packages+=(dpkg-dev)
