@@ -212,5 +212,9 @@ QString FakePortal::writeFile(bool picture) {
         file.write("not a picture at all\n");
     }
     files << path;
+    if (echo) {
+        std::printf("File %s\n", qPrintable(path));
+        std::fflush(stdout);
+    }
     return path;
 }

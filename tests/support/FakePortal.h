@@ -62,7 +62,7 @@ class FakePortal final : public QDBusVirtualObject {
     // Versions asked of the back end are not listed.
     QStringList calls;
     QStringList files; // every file it handed out
-    bool echo = false; // each call also printed on a line of its own
+    bool echo = false; // each call, and each file handed out, also printed on a line of its own
 
     // Answers the question held, as the player would.
     void answerQuestion(bool allow);
