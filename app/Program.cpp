@@ -66,7 +66,8 @@ int hideDelayMs() {
 
 Program::Program() : Program(makeDesktopSource()) {}
 
-Program::Program(std::unique_ptr<DesktopSource> desktop) : m_desktop(std::move(desktop)) {}
+Program::Program(std::unique_ptr<DesktopSource> desktop, std::unique_ptr<MessageBox> messages)
+    : m_messages(std::move(messages)), m_desktop(std::move(desktop)) {}
 
 Program::~Program() {
     QObject::disconnect(m_focusWatch);
@@ -111,8 +112,7 @@ void Program::showStartScreen() {
     // What needs no snapshot is done while the windows beneath repaint.
     m_sound.prepare();
     m_start = std::make_unique<frmStart>(
-        makeServices(m_sound, m_messages, m_programEnd, *m_desktop, m_browser,
-                     m_settingsFolders));
+        makeServices(m_sound, *m_messages, m_programEnd, *m_desktop, m_browser, m_settingsFolders));
 }
 
 void Program::loadStartScreen() {
