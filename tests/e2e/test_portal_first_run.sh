@@ -13,17 +13,17 @@ tiny_target
 convert -size 1024x768 gradient:'#20f040-#f0a020' -depth 8 "PNG24:$WORK/portal.png"
 "$BUILD_DIR/tests/fake_portal" only-with-parent "$WORK/portal.png" >"$WORK/portal.log" 2>&1 &
 PIDS+=($!)
-for _ in $(seq 50); do
+portal_owned() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
-        org.freedesktop.DBus.GetNameOwner string:org.freedesktop.portal.Desktop >/dev/null 2>&1 &&
-        break
-    sleep 0.1
-done
+        org.freedesktop.DBus.GetNameOwner string:org.freedesktop.portal.Desktop >/dev/null 2>&1
+}
+wait_for 60 portal_owned || fail "the fake portal did not start: $(cat "$WORK/portal.log")"
 
+screenshot "$WORK/before-game.png"
 XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=xcb start_game
 login=$(wait_window Login)
 xdotool windowfocus "$login"
-for _ in $(seq 50); do grep -q '^Screenshot x11:' "$WORK/portal.log" && break; sleep 0.1; done
+wait_for 60 grep -q '^Screenshot x11:' "$WORK/portal.log" || true
 parent=$(printf 'x11:%x' "$login")
 grep -qx "Screenshot $parent" "$WORK/portal.log" ||
     fail "no request named the login dialog $parent: $(cat "$WORK/portal.log")"
@@ -33,11 +33,13 @@ xdotool key --window "$login" Return
 start=$(wait_window 'Deskwreck!')
 [ "$(tail -n 1 "$WORK/portal.log")" = "Screenshot " ] ||
     fail "the picture was not asked for with no window shown: $(cat "$WORK/portal.log")"
-sleep 0.5
-xdotool key --window "$start" Return
-sleep 1.5
-screenshot "$WORK/field.png"
+press_until Return "$start" field_shown
 # Below the banner, above the strip, away from the one-pixel target.
-changed=$(differing_pixels "$WORK/field.png" "$WORK/portal.png" 1022x600+1+122)
-[ "$changed" -le 1 ] || fail "$changed pixels of the play field are not the portal's picture"
+field_is_portal_picture() {
+    screenshot "$WORK/field.png"
+    changed=$(differing_pixels "$WORK/field.png" "$WORK/portal.png" 1022x600+1+122)
+    [ "$changed" -le 1 ]
+}
+wait_for 60 field_is_portal_picture ||
+    fail "$changed pixels of the play field are not the portal's picture"
 echo "portal calls: $(tr '\n' ';' <"$WORK/portal.log")"
