@@ -144,6 +144,18 @@ wait_banner_frame() {
     return 1
 }
 
+# Seconds since the recording started by the wall clock, and expect_sound WHAT FILE FROM: something
+# loud reached the sink from FROM seconds on, within 0.9 s. (A busy machine delays the start of a
+# recording by more than that: shoot and expect_shot_sound go by the recording's own length.)
+recording_clock_start() { RECORDING_T0=$(date +%s.%N); }
+recording_clock() { awk -v a="$RECORDING_T0" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }'; }
+expect_sound() {
+    local peak
+    peak=$(peak_amplitude "$2" "$(awk -v t="$3" 'BEGIN { print (t > 0.2 ? t - 0.2 : 0) }')" 0.9)
+    echo "$1: peak $peak"
+    awk -v p="$peak" 'BEGIN { exit !(p > 0.05) }' || fail "$1: no sound reached the sound server"
+}
+
 SHOTS=0 # the shots so far; SHOT_AT holds where in the recording each was fired
 SHOT_READY=true
 # shoot NAME X Y [BUTTON]: the pointer goes there, and the screenshot before the shot is taken once
@@ -167,8 +179,9 @@ shot_sound() {
     echo "${SHOT_AT[$1]}" "$(awk -v a="${SHOT_AT[$1]}" -v b="${SHOT_AT[$1 + 1]:-}" \
         'BEGIN { if (b != "") print b - a }')"
 }
-# expect_sound WHAT FILE I: something loud reached the sink in shot I's stretch of the recording.
-expect_sound() {
+# expect_shot_sound WHAT FILE I: something loud reached the sink in shot I's stretch of the
+# recording.
+expect_shot_sound() {
     local peak
     peak=$(peak_amplitude "$2" $(shot_sound "$3"))
     echo "$1: peak $peak"
@@ -184,9 +197,9 @@ rough_frequency() {
         awk '/Rough/ {print $3}'
 }
 
-# expect_wave WHAT FILE I WAVE: of the four weapons' waves, the sound in shot I's stretch of the
-# recording is nearest in pitch to WAVE.
-expect_wave() {
+# expect_shot_wave WHAT FILE I WAVE: of the four weapons' waves, the sound in shot I's stretch of
+# the recording is nearest in pitch to WAVE.
+expect_shot_wave() {
     local heard nearest= stretch
     read -r -a stretch < <(shot_sound "$3")
     heard=$(rough_frequency "${stretch[0]}" "${stretch[1]:-}" \

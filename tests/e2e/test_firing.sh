@@ -63,7 +63,7 @@ quiet=$(peak_amplitude "$WORK/shots.raw" 0.5 "$(awk -v t="$quiet_until" 'BEGIN {
 echo "before the first shot: peak $quiet"
 awk -v p="$quiet" 'BEGIN { exit !(p < 0.01) }' || fail "sound before any shot"
 for i in $(seq 0 $((SHOTS - 1))); do
-    expect_sound "shot $((i + 1)) at ${SHOT_AT[i]} s" "$WORK/shots.raw" "$i"
+    expect_shot_sound "shot $((i + 1)) at ${SHOT_AT[i]} s" "$WORK/shots.raw" "$i"
 done
 
 xdotool mousemove 500 400 click 3 || true

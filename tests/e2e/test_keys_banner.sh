@@ -97,8 +97,8 @@ record_sink_stop
 
 declare -A WAVE=([1]=dart [2]=love [3]=shoot [4]=succ)
 for i in $(seq 0 $((SHOTS - 1))); do
-    expect_sound "weapon ${WEAPON_AT[i]} shot" "$WORK/shots.raw" "$i"
-    expect_wave "weapon ${WEAPON_AT[i]} shot" "$WORK/shots.raw" "$i" "${WAVE[${WEAPON_AT[i]}]}"
+    expect_shot_sound "weapon ${WEAPON_AT[i]} shot" "$WORK/shots.raw" "$i"
+    expect_shot_wave "weapon ${WEAPON_AT[i]} shot" "$WORK/shots.raw" "$i" "${WAVE[${WEAPON_AT[i]}]}"
 done
 
 xdotool mousemove 700 50 click 3 || true
