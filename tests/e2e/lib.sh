@@ -44,7 +44,7 @@ start_x() {
     export DISPLAY=":$X_DISPLAY"
 }
 # Xvfb writes the display's number, then a line end, once it takes connections.
-display_written() { read -r X_DISPLAY <"$WORK/display"; }
+display_written() { { read -r X_DISPLAY <"$WORK/display"; } 2>/dev/null; }
 
 # start_pulse: a PulseAudio daemon with a null sink named "capture", private to this test.
 start_pulse() {
@@ -89,9 +89,10 @@ sound_since() {
 }
 # quiet_now: the last 0.3 s recorded are silent.
 quiet_now() {
-    local from
+    local from peak
     from=$(awk -v p="$(recording_position)" 'BEGIN { print p - 0.3 }')
-    awk -v p="$(peak_amplitude "$RECORDING" "$from")" -v f="$from" 'BEGIN { exit !(f > 0 && p < 0.01) }'
+    peak=$(peak_amplitude "$RECORDING" "$from")
+    awk -v p="$peak" -v f="$from" 'BEGIN { exit !(f > 0 && p != "" && p < 0.01) }'
 }
 
 # peak_amplitude FILE [SKIP_SECONDS [SECONDS]]: the loudest sample of a raw recording, 0..1.
