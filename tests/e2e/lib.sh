@@ -13,11 +13,18 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 PIDS=()
 GAME_PID=
 
-cleanup() {
+# A failed test's folder is kept, its screenshots and logs, for a look at what went wrong.
+cleanup() { # E2E_STATUS: the exit status, for a trap that runs something first
+    local status=${E2E_STATUS:-$?}
     [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
     for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
-    [ -n "${E2E_KEEP:-}" ] && echo "kept $WORK" >&2 || rm -rf "$WORK"
+    if [ -n "${E2E_KEEP:-}" ] || [ "$status" -ne 0 ]; then
+        rm -rf "$WORK/system"
+        echo "kept $WORK" >&2
+    else
+        rm -rf "$WORK"
+    fi
 }
 trap cleanup EXIT
 
@@ -124,7 +131,10 @@ window_shown() {
 }
 
 wait_exit() { # the game ends within a minute
-    wait_for 60 game_ended || fail "the game is still running a minute later"
+    wait_for 60 game_ended || {
+        tail -n 20 "$WORK/game.log" >&2
+        fail "the game is still running a minute later, showing: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' ';')"
+    }
     wait "$GAME_PID" || true
     GAME_PID=
 }
@@ -141,7 +151,31 @@ press_until() {
     done
     fail "$key on window $window: $* never held"
 }
-window_gone() { ! window_shown "$1"; }
+# window_gone NAME: no mapped window has that name in three looks in a row (one look can miss a
+# window while others come and go).
+window_gone() {
+    local look
+    for look in 1 2 3; do
+        window_shown "$1" && return 1
+        sleep 0.1
+    done
+}
+# window_geometry ID: X, Y, WIDTH and HEIGHT of the window, once three looks in a row over half
+# a second agree (Qt may move a new window into place after it is mapped).
+window_geometry() {
+    local previous= current same=0
+    for _ in $(seq 300); do
+        current=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || current=
+        if [ -n "$current" ] && [ "$current" = "$previous" ]; then same=$((same + 1)); else same=0; fi
+        if [ "$same" -ge 2 ]; then
+            eval "$current"
+            return 0
+        fi
+        previous=$current
+        sleep 0.25
+    done
+    fail "window $1 did not keep still"
+}
 # field_shown: the play field is up and painted: its top row, which keeps the background colour,
 # has replaced what $WORK/before-game.png shows there (field-now.png).
 field_shown() {

@@ -61,7 +61,7 @@ if [ "$(id -u)" -eq 0 ]; then
     player=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 else
     chmod -R a-w "$FOLDER"
-    trap 'chmod -R u+w "$FOLDER"; cleanup' EXIT
+    trap 'E2E_STATUS=$?; chmod -R u+w "$FOLDER"; cleanup' EXIT
     player=()
 fi
 # Every name, mode, size and byte of the program folder.
@@ -101,7 +101,7 @@ dark_pixels() { convert "$1" -colorspace gray -threshold 40% -negate -format '%[
 enter_field
 press_until BackSpace "$(wait_window Form1)" window_shown 'Deskwreck! Settings'
 dialog=$(wait_window 'Deskwreck! Settings')
-eval "$(xdotool getwindowgeometry --shell "$dialog")"
+window_geometry "$dialog"
 click_in_dialog() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; }
 click_in_dialog 240 112 # pink.bmp, the only file
 click_in_dialog 60 236  # "Set Image"

@@ -15,7 +15,7 @@ convert -size 120x90 xc:'#ff00ff' "BMP3:pink.bmp"
 enter_field
 press_until BackSpace "$(wait_window Form1)" window_shown 'Deskwreck! Settings'
 dialog=$(wait_window 'Deskwreck! Settings')
-eval "$(xdotool getwindowgeometry --shell "$dialog")"
+window_geometry "$dialog"
 # A settings file, whatever the letter case of its name on disk.
 setting() { find "$GAME_DIR" -maxdepth 1 -iname "$1" | head -n 1; }
 # setting_holds NAME BYTES: the settings file holds exactly those bytes.

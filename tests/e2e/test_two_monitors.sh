@@ -19,7 +19,7 @@ xdotool mousemove 1500 300
 expect_centred() {
     local id dx dy
     id=$(wait_window "$1")
-    eval "$(xdotool getwindowgeometry --shell "$id")"
+    window_geometry "$id"
     dx=$((1024 + (1024 - WIDTH) / 2 - X)) dy=$(((768 - HEIGHT) / 2 - Y))
     echo "$1: ${WIDTH}x$HEIGHT at $X,$Y ($dx, $dy short of the right monitor's centre)"
     [ "$dx" -ge -1 ] && [ "$dx" -le 11 ] && [ "$dy" -ge -1 ] && [ "$dy" -le 41 ] ||
@@ -46,7 +46,7 @@ left_untouched "$WORK/start.png" "with the start screen up"
 xdotool key --window "$(wait_window 'Deskwreck!')" Return
 
 field=$(wait_window Form1)
-eval "$(xdotool getwindowgeometry --shell "$field")"
+window_geometry "$field"
 echo "play field: ${WIDTH}x$HEIGHT at $X,$Y"
 [ "${WIDTH}x$HEIGHT+$X+$Y" = 1024x768+1024+0 ] || fail "the play field does not cover the right monitor"
 xdotool mousemove 1100 50 # over the banner frame, out of the field's picture

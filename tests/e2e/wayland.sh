@@ -46,7 +46,7 @@ running() {
     done
     return 1
 }
-trap 'wayland_cleanup; cleanup' EXIT
+trap 'E2E_STATUS=$?; wayland_cleanup; cleanup' EXIT
 
 # desktop_picture WxH FILE: a picture where every pixel differs from its neighbours, 8 bits a
 # channel so that the compositor shows it exactly.
