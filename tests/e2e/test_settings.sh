@@ -50,7 +50,8 @@ press_until Return "$confirmation" window_gone 'Caption Set'
 setting_holds caption.dat '"Hello e2e"\r\n' || fail "caption.dat is not the caption"
 
 click_in_dialog 56 428 # "Close"
-wait_for 60 window_gone 'Deskwreck! Settings' || fail "the dialog is still open after Close"
+wait_for 60 window_gone 'Deskwreck! Settings' ||
+    { screenshot "$WORK/still-open.png"; fail "the dialog is still open after Close (still-open.png)"; }
 # After Close the target jumps and shows whole: 120 pixels wide, its caption across the bottom.
 target_shown() {
     screenshot "$WORK/after.png"
