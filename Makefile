@@ -7,6 +7,7 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
+CONFIGURE_ARGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 
 .PHONY: all deps test-deps configure run test fuzz resources bench install uninstall package \
 	screenshots clean
@@ -20,8 +21,16 @@ deps:
 test-deps:
 	@tools/install-deps.sh test
 
+# Configures again when the build type or flags differ from the last time (from a fresh cache, so
+# that a flag left out is gone too), and when packages were installed or removed since: what the
+# tests need, installed after a first plain build, is then found and built.
 configure:
-	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	@stamp=$(BUILD)/configured-with; \
+	if [ ! -f $(BUILD)/build.ninja ] || [ "$$(cat $$stamp 2>/dev/null)" != '$(CONFIGURE_ARGS)' ]; then \
+		cmake --fresh -S . -B $(BUILD) $(CONFIGURE_ARGS) && echo '$(CONFIGURE_ARGS)' >$$stamp; \
+	elif [ /var/lib/dpkg/status -nt $$stamp ]; then \
+		cmake -S . -B $(BUILD) && touch $$stamp; \
+	fi
 
 run: all
 	./$(BUILD)/deskwreck
@@ -61,9 +70,12 @@ screenshots: test-deps all
 # make bench   installs what is missing, builds and prints the benchmark table (BENCH_SHORT=1: brief)
 bench:
 	@tools/install-deps.sh bench
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+	@$(MAKE) --no-print-directory configure >/dev/null
 	cmake --build $(BUILD)
 	BUILD_DIR=$(abspath $(BUILD)) SOURCE_DIR=$(CURDIR) bash bench/run_bench.sh
 
 clean:
 	rm -rf $(BUILD)
+
+# Installing and configuring come before building, in the order the prerequisites are listed.
+.NOTPARALLEL:

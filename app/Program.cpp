@@ -70,7 +70,8 @@ Program::Program() : Program(makeDesktopSource()) {
         m_scope = std::make_unique<AppScope>(QDBusConnection::sessionBus());
 }
 
-Program::Program(std::unique_ptr<DesktopSource> desktop) : m_desktop(std::move(desktop)) {}
+Program::Program(std::unique_ptr<DesktopSource> desktop, std::unique_ptr<MessageBox> messages)
+    : m_messages(std::move(messages)), m_desktop(std::move(desktop)) {}
 
 Program::~Program() {
     QObject::disconnect(m_focusWatch);
@@ -127,7 +128,7 @@ void Program::showStartScreen() {
     // What needs no snapshot is done while the windows beneath repaint.
     m_sound.prepare();
     m_start = std::make_unique<frmStart>(
-        makeServices(m_sound, m_messages, m_programEnd, *m_desktop, m_browser, m_settingsFolders));
+        makeServices(m_sound, *m_messages, m_programEnd, *m_desktop, m_browser, m_settingsFolders));
 }
 
 void Program::loadStartScreen() {

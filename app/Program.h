@@ -17,8 +17,9 @@
 class Program {
   public:
     Program();
-    // With a desktop of the caller's choosing, as a test has it.
-    explicit Program(std::unique_ptr<DesktopSource> desktop);
+    // With a desktop and message box of the caller's choosing, as a test has them.
+    explicit Program(std::unique_ptr<DesktopSource> desktop,
+                     std::unique_ptr<MessageBox> messages = std::make_unique<QtMessageBox>());
     ~Program();
 
     void start();
@@ -34,7 +35,7 @@ class Program {
     void loadStartScreen();
 
     OpenAlSoundOutput m_sound;
-    QtMessageBox m_messages;
+    std::unique_ptr<MessageBox> m_messages;
     QtProgramEnd m_programEnd{m_sound};
     std::unique_ptr<DesktopSource> m_desktop;
     std::unique_ptr<AppScope> m_scope; // before the first call of the portal

@@ -44,7 +44,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The banner's web link opens through xdg-open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+# Besides the libraries dpkg-shlibdeps finds: Qt loads its window-system plugins at run time, and
+# without the X11 one, which libqt6gui6 only recommends, the game cannot start.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+# The banner's web link opens through xdg-open; in a Wayland session the desktop's picture comes
+# from the desktop portal, and Qt's Wayland plugin lets the game run as a Wayland client.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, xdg-desktop-portal, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,8 +1,9 @@
 // The order of start-up with a desktop that answers later, as the portal does: the desktop's
 // question is put while the login dialog has the focus, naming it; the picture is asked for only
 // once the login dialog is gone; the start screen appears only with the answer, and the play
-// field holds that picture.
+// field holds that picture. The program's messages are recorded, so none can wait for a click.
 #include "support/PlayFieldFixture.h"
+#include "support/RecordingMessageBox.h"
 
 #include "app/Program.h"
 
@@ -39,7 +40,9 @@ class ProgramTest : public QObject {
 void ProgramTest::startScreenWaitsForTheDesktop() {
     auto owned = std::make_unique<LaterDesktopSource>();
     LaterDesktopSource& desktop = *owned;
-    Program program(std::move(owned));
+    auto recording = std::make_unique<RecordingMessageBox>();
+    const RecordingMessageBox& messages = *recording;
+    Program program(std::move(owned), std::move(recording));
     program.start();
     QVERIFY(QTest::qWaitForWindowActive(program.login()));
     QTRY_COMPARE(desktop.prepared.size(), 1);
@@ -59,6 +62,7 @@ void ProgramTest::startScreenWaitsForTheDesktop() {
     QVERIFY(range && !range->isVisible());
     QCOMPARE(range->backing().pixel(10, 10), desktop.picture.pixel(10, 10));
     QCOMPARE(desktop.prepared.size(), 1);
+    QCOMPARE(messages.messages.size(), 0);
 }
 
 QTEST_MAIN(ProgramTest)

@@ -22,7 +22,8 @@ if [ "${1:-}" = test ] || [ "${1:-}" = package ]; then
     packages+=(dpkg-dev)
 fi
 if [ "${1:-}" = test ]; then
-    packages+=(lintian)
+    # The package's test installs it into a Debian 12 system of its own.
+    packages+=(lintian debootstrap)
 fi
 if [ "${1:-}" = test ] || [ "${1:-}" = fuzz ]; then
     packages+=(clang-14 libclang-rt-14-dev)
@@ -38,7 +39,15 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo=sudo
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "This needs root. Run as root, then this again:" >&2
+        echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+        exit 1
+    fi
+    # sudo clears the environment, so the front end is set on its far side.
+    apt=(sudo "${apt[@]}")
+fi
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"

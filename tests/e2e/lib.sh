@@ -1,36 +1,57 @@
 # Shared set-up for the end-to-end tests: a private X server, an optional PulseAudio null sink,
 # and the game copied into a program folder of its own, so its settings files are the test's.
+# Everything waited for is a condition, with a deadline long enough for a busy machine.
 set -euo pipefail
 
 : "${BUILD_DIR:?}" "${SOURCE_DIR:?}"
 WORK=$(mktemp -d /tmp/deskwreck-e2e.XXXXXX)
-# The player's settings folder is the test's too: none of the machine's user's settings is read.
-export XDG_CONFIG_HOME="$WORK/config"
+# The player's home, settings and runtime folders are the test's too: nothing of the machine's
+# user is read or written.
+export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/config" XDG_RUNTIME_DIR="$WORK/runtime"
+mkdir -p "$HOME"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 PIDS=()
 GAME_PID=
 
-cleanup() {
+# A failed test's folder is kept, its screenshots and logs, for a look at what went wrong.
+cleanup() { # E2E_STATUS: the exit status, for a trap that runs something first
+    local status=${E2E_STATUS:-$?}
     [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
     for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
-    [ -n "${E2E_KEEP:-}" ] && echo "kept $WORK" >&2 || rm -rf "$WORK"
+    if [ -n "${E2E_KEEP:-}" ] || [ "$status" -ne 0 ]; then
+        rm -rf "$WORK/system"
+        echo "kept $WORK" >&2
+    else
+        rm -rf "$WORK"
+    fi
 }
 trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# start_x WIDTH HEIGHT: a fresh X server on a free display.
-start_x() {
-    local width=$1 height=$2 display
-    for display in $(seq 90 140); do
-        [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ] || break
+# wait_for SECONDS COMMAND...: true as soon as the command succeeds, false if it has not within
+# that many seconds.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.05
     done
-    Xvfb ":$display" -screen 0 "${width}x${height}x24" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
-    PIDS+=($!)
-    export DISPLAY=":$display"
-    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-    fail "Xvfb did not start"
 }
+
+# start_x WIDTH HEIGHT: a fresh X server on a display it picks and locks itself, so test runs
+# side by side never race for one.
+start_x() {
+    Xvfb -displayfd 3 -screen 0 "$1x$2x24" -nolisten tcp -noreset 3>"$WORK/display" \
+        >"$WORK/xvfb.log" 2>&1 &
+    PIDS+=($!)
+    wait_for 60 display_written || { cat "$WORK/xvfb.log" >&2; fail "Xvfb did not start"; }
+    export DISPLAY=":$X_DISPLAY"
+}
+# Xvfb writes the display's number, then a line end, once it takes connections.
+display_written() { { read -r X_DISPLAY <"$WORK/display"; } 2>/dev/null; }
 
 # start_pulse: a PulseAudio daemon with a null sink named "capture", private to this test.
 start_pulse() {
@@ -46,19 +67,40 @@ PA
         -F "$WORK/default.pa" --use-pid-file=no >"$WORK/pulse.log" 2>&1 &
     PIDS+=($!)
     export PULSE_SERVER="unix:$PULSE_RUNTIME_PATH/native"
-    for _ in $(seq 100); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
+    wait_for 60 pulse_answers && return 0
     cat "$WORK/pulse.log" >&2
     fail "PulseAudio did not start"
 }
+pulse_answers() { pactl info >/dev/null 2>&1; }
 
-# record_sink SECONDS FILE: raw 16-bit stereo 44100 Hz from the null sink's monitor.
+# record_sink_start FILE: raw 16-bit stereo 44100 Hz from the null sink's monitor, into FILE;
+# returns once sound is coming in (the null sink holds back the start of a new recording).
+# Times in the recording are told by its length so far, which no delay in starting can shift.
 record_sink_start() {
+    RECORDING=$1
     parec --raw -d capture.monitor --format=s16le --rate=44100 --channels=2 \
-        --latency-msec=10 >"$1" 2>/dev/null &
+        --latency-msec=10 >"$RECORDING" 2>/dev/null &
     RECORDER=$!
     PIDS+=($RECORDER)
+    wait_for 60 recorded_beyond 0.5 || fail "nothing came from the sound server's null sink"
 }
 record_sink_stop() { kill "$RECORDER" 2>/dev/null || true; wait "$RECORDER" 2>/dev/null || true; }
+# recording_position: how many seconds of sound the recording holds so far.
+recording_position() {
+    awk -v bytes="$(stat -c %s "$RECORDING")" 'BEGIN { printf "%.3f", bytes / (44100 * 4) }'
+}
+recorded_beyond() { awk -v p="$(recording_position)" -v t="$1" 'BEGIN { exit !(p > t) }'; }
+# sound_since SECONDS: something loud has been recorded from that point on.
+sound_since() {
+    awk -v p="$(peak_amplitude "$RECORDING" "$1")" 'BEGIN { exit !(p > 0.05) }'
+}
+# quiet_now: the last 0.3 s recorded are silent.
+quiet_now() {
+    local from peak
+    from=$(awk -v p="$(recording_position)" 'BEGIN { print p - 0.3 }')
+    peak=$(peak_amplitude "$RECORDING" "$from")
+    awk -v p="$peak" -v f="$from" 'BEGIN { exit !(f > 0 && p != "" && p < 0.01) }'
+}
 
 # peak_amplitude FILE [SKIP_SECONDS [SECONDS]]: the loudest sample of a raw recording, 0..1.
 peak_amplitude() {
@@ -80,37 +122,108 @@ start_game() {
 }
 
 wait_window() { # wait_window NAME: the id of the first mapped window with that name
-    local id
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    fail "no window named $1"
+    wait_for 60 window_shown "$1" || fail "no window named $1"
+    echo "$WINDOW_ID"
+}
+window_shown() {
+    WINDOW_ID=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$WINDOW_ID" ]
 }
 
-wait_exit() { # wait_exit SECONDS: the game has ended by then
-    for _ in $(seq $(($1 * 10))); do
-        kill -0 "$GAME_PID" 2>/dev/null || { wait "$GAME_PID" || true; GAME_PID=; return 0; }
+wait_exit() { # the game ends within a minute
+    wait_for 60 game_ended || {
+        tail -n 20 "$WORK/game.log" >&2
+        fail "the game is still running a minute later, showing: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' ';')"
+    }
+    wait "$GAME_PID" || true
+    GAME_PID=
+}
+game_ended() { ! kill -0 "$GAME_PID" 2>/dev/null; }
+
+# press_until KEY WINDOW COMMAND...: KEY on WINDOW until the command succeeds; a window that has
+# only just come up may miss a key, so it is pressed again every few seconds.
+press_until() {
+    local key=$1 window=$2 attempt
+    shift 2
+    for attempt in $(seq 10); do
+        xdotool key --window "$window" "$key" 2>/dev/null || true
+        wait_for 6 "$@" && return 0
+    done
+    fail "$key on window $window: $* never held"
+}
+# window_gone NAME: no mapped window has that name in three looks in a row (one look can miss a
+# window while others come and go).
+window_gone() {
+    local look
+    for look in 1 2 3; do
+        window_shown "$1" && return 1
         sleep 0.1
     done
-    fail "the game is still running after $1 s"
+}
+# window_geometry ID: X, Y, WIDTH and HEIGHT of the window, once three looks in a row over half
+# a second agree (Qt may move a new window into place after it is mapped).
+window_geometry() {
+    local previous= current same=0
+    for _ in $(seq 300); do
+        current=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || current=
+        if [ -n "$current" ] && [ "$current" = "$previous" ]; then same=$((same + 1)); else same=0; fi
+        if [ "$same" -ge 2 ]; then
+            eval "$current"
+            return 0
+        fi
+        previous=$current
+        sleep 0.25
+    done
+    fail "window $1 did not keep still"
+}
+# field_shown: the play field is up and painted: its top row, which keeps the background colour,
+# has replaced what $WORK/before-game.png shows there (field-now.png).
+field_shown() {
+    window_shown Form1 || return 1
+    screenshot "$WORK/field-now.png"
+    [ "$(differing_pixels "$WORK/before-game.png" "$WORK/field-now.png" 400x1+600+0)" -gt 200 ]
 }
 
 screenshot() { import -window root "$1"; }
+
+# settled_screenshot FILE: a screenshot taken once two in a row agree outside the banner picture,
+# which turns on its own.
+settled_screenshot() {
+    local previous=$WORK/settle-a.png current=$WORK/settle-b.png
+    screenshot "$previous"
+    for _ in $(seq 100); do
+        screenshot "$current"
+        if [ "$(differing_pixels "$previous" "$current" "$(screen_size)+0+0" "${BANNER_PICTURE:-}")" = 0 ]; then
+            mv "$current" "$1"
+            return 0
+        fi
+        mv "$current" "$previous"
+    done
+    fail "the screen did not settle"
+}
+screen_size() { xdpyinfo | awk '/dimensions:/ { print $2; exit }'; }
 
 # pixel FILE X Y: the pixel's colour as "r,g,b".
 pixel() {
     convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
 }
 
-# differing_pixels A B GEOMETRY: how many pixels differ between the two images in that region.
+# differing_pixels A B GEOMETRY [HIDDEN]: how many pixels differ between the two images in that
+# region, leaving out the HIDDEN one.
 differing_pixels() {
-    local count
-    convert "$1" -crop "$3" +repage "$WORK/crop-a.png"
-    convert "$2" -crop "$3" +repage "$WORK/crop-b.png"
+    local count hide=()
+    if [ -n "${4:-}" ]; then
+        hide=(-fill black -draw "rectangle $(box_of "$4" | awk '{ print $1 "," $2 " " $3 "," $4 }')")
+    fi
+    convert "$1" "${hide[@]}" -crop "$3" +repage "$WORK/crop-a.png"
+    convert "$2" "${hide[@]}" -crop "$3" +repage "$WORK/crop-b.png"
     count=$(compare -metric AE "$WORK/crop-a.png" "$WORK/crop-b.png" null: 2>&1 || true)
     echo "${count%% *}"
+}
+
+# box_of WxH+X+Y: the same rectangle as "x0 y0 x1 y1", inclusive.
+box_of() {
+    echo "$1" | awk -F'[x+]' '{ printf "%d %d %d %d\n", $3, $4, $3 + $1 - 1, $4 + $2 - 1 }'
 }
 
 # A tiny target: one pixel of picture, no caption, so screenshots show the desktop around it.
@@ -125,9 +238,14 @@ tiny_target() {
 paint_desktop() {
     convert -size "$1" gradient:'#f04020-#20a0f0' \( -size "$1" pattern:checkerboard -negate \) \
         -compose difference -composite "$WORK/desktop.png"
+    screenshot "$WORK/bare-root.png"
     display -window root "$WORK/desktop.png" &
     PIDS+=($!)
-    sleep 1
+    wait_for 60 root_painted || fail "the desktop picture did not show"
     # What the X server really shows is the reference.
-    screenshot "$WORK/desktop.png"
+    settled_screenshot "$WORK/desktop.png"
+}
+root_painted() {
+    screenshot "$WORK/root.png"
+    [ "$(differing_pixels "$WORK/bare-root.png" "$WORK/root.png" 100x100+0+0)" -gt 5000 ]
 }

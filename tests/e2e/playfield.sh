@@ -18,16 +18,12 @@ big_target() {
     printf '"Hit me"\r\n' >"$GAME_DIR/caption.dat"
 }
 
-# Through the login dialog and the start screen to the play field.
+# Through the login dialog and the start screen to the play field, once it shows.
 enter_field() {
-    local login start
+    screenshot "$WORK/before-game.png"
     start_game
-    login=$(wait_window Login)
-    xdotool key --window "$login" Return
-    start=$(wait_window 'Deskwreck!')
-    sleep 1.5
-    xdotool key --window "$start" Return
-    sleep 1.5
+    press_until Return "$(wait_window Login)" window_gone Login
+    press_until Return "$(wait_window 'Deskwreck!')" field_shown
 }
 
 # Rounds a positive number to the nearest whole one (the values here are never halves).
@@ -42,11 +38,6 @@ opaque_box() {
     cell=$(identify -format '%wx%h' "$SPRITES/1.bmp")
     geometry=$(convert "$SPRITES/$1.bmp" -transparent blue -resize "$cell!" -format '%@' info:)
     box_of "$geometry"
-}
-
-# box_of WxH+X+Y: the same rectangle as "x0 y0 x1 y1", inclusive.
-box_of() {
-    echo "$1" | awk -F'[x+]' '{ printf "%d %d %d %d\n", $3, $4, $3 + $1 - 1, $4 + $2 - 1 }'
 }
 
 # mark_box WEAPON X Y: where the weapon's mark must show for a shot at screen pixel (X, Y). The
@@ -106,10 +97,14 @@ changed_box() {
 expect_box() {
     echo "$1: changed $2, expected $3"
     [ "$2" != none ] || fail "$1: nothing changed"
-    awk -v a="$2" -v e="$3" 'BEGIN {
+    boxes_agree "$2" "$3" || fail "$1 is not where it belongs"
+}
+boxes_agree() {
+    awk -v a="$1" -v e="$2" 'BEGIN {
         split(a, p, " "); split(e, q, " ")
+        if (a == "none") exit 1
         for (i = 1; i <= 4; i++) if (p[i] - q[i] > 2 || q[i] - p[i] > 2) exit 1
-    }' || fail "$1 is not where it belongs"
+    }'
 }
 
 # The play field below the banner frame and above the strip, and beside the frame (below the top
@@ -128,13 +123,13 @@ banner_frames() {
     read -r bw bh < <(echo "${BANNER_PICTURE%%+*}" | tr x ' ')
     for i in $(seq 16); do
         sum=$(convert "$SOURCE_DIR/resources/imagelist2/$i.bmp" -crop "${bw}x${bh}+0+0" +repage \
-            rgb:- | md5sum)
+            rgb:- | md5sum | cut -d' ' -f1)
         FRAME_OF[$sum]=$i
     done
 }
 banner_look() { # the checksum of what the banner picture shows now, kept in banner.png
     import -window root -crop "$BANNER_PICTURE" +repage "$WORK/banner.png"
-    convert "$WORK/banner.png" rgb:- | md5sum
+    convert "$WORK/banner.png" rgb:- | md5sum | cut -d' ' -f1
 }
 # wait_banner_frame SECONDS: the banner shows a whole frame within that time; BANNER_FRAME is it.
 wait_banner_frame() {
@@ -149,25 +144,11 @@ wait_banner_frame() {
     return 1
 }
 
-# Seconds since the recording started, for cutting out one shot's sound.
+# Seconds since the recording started by the wall clock, and expect_sound WHAT FILE FROM: something
+# loud reached the sink from FROM seconds on, within 0.9 s. (A busy machine delays the start of a
+# recording by more than that: shoot and expect_shot_sound go by the recording's own length.)
 recording_clock_start() { RECORDING_T0=$(date +%s.%N); }
 recording_clock() { awk -v a="$RECORDING_T0" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }'; }
-
-SHOTS=0 # the shots so far; SHOT_AT holds when each was fired
-# shoot NAME X Y [BUTTON]: the pointer goes there first, so the gun strip is done moving; then the
-# screenshots before and after the press bracket the shot alone.
-shoot() {
-    xdotool mousemove "$2" "$3"
-    sleep 0.3
-    screenshot "$WORK/before-$1.png"
-    SHOT_AT[SHOTS]=$(recording_clock)
-    SHOTS=$((SHOTS + 1))
-    xdotool click "${4:-1}"
-    sleep 1.2 # the shot's sound is over before the next one
-    screenshot "$WORK/after-$1.png"
-}
-changed() { changed_box "$WORK/before-$1.png" "$WORK/after-$1.png" "$2"; }
-# expect_sound WHAT FILE FROM: something loud reached the sink from FROM seconds on, within 0.9 s.
 expect_sound() {
     local peak
     peak=$(peak_amplitude "$2" "$(awk -v t="$3" 'BEGIN { print (t > 0.2 ? t - 0.2 : 0) }')" 0.9)
@@ -175,20 +156,53 @@ expect_sound() {
     awk -v p="$peak" 'BEGIN { exit !(p > 0.05) }' || fail "$1: no sound reached the sound server"
 }
 
-# rough_frequency FROM LENGTH SOX_INPUT...: sox's zero-crossing estimate over the first 0.3 s of
-# sound in that stretch of the input.
+SHOTS=0 # the shots so far; SHOT_AT holds where in the recording each was fired
+SHOT_READY=true
+# shoot NAME X Y [BUTTON]: the pointer goes there, and the screenshot before the shot is taken once
+# SHOT_READY, a command given that screenshot, holds. After the click the shot's sound has come
+# and gone, so that each shot has a stretch of the recording to itself, and the screen has
+# settled for the screenshot after.
+shoot() {
+    xdotool mousemove "$2" "$3"
+    wait_for 60 ready_to_shoot "$WORK/before-$1.png" || fail "$1: the screen was not ready for it"
+    SHOT_AT[SHOTS]=$(recording_position)
+    SHOTS=$((SHOTS + 1))
+    xdotool click "${4:-1}"
+    wait_for 60 sound_since "${SHOT_AT[SHOTS - 1]}" || fail "$1: no sound reached the sound server"
+    wait_for 60 quiet_now || fail "$1: its sound did not end"
+    settled_screenshot "$WORK/after-$1.png"
+}
+ready_to_shoot() { screenshot "$1" && $SHOT_READY "$1"; }
+changed() { changed_box "$WORK/before-$1.png" "$WORK/after-$1.png" "$2"; }
+# shot_sound I: "FROM [LENGTH]", the stretch of the recording that belongs to shot I.
+shot_sound() {
+    echo "${SHOT_AT[$1]}" "$(awk -v a="${SHOT_AT[$1]}" -v b="${SHOT_AT[$1 + 1]:-}" \
+        'BEGIN { if (b != "") print b - a }')"
+}
+# expect_shot_sound WHAT FILE I: something loud reached the sink in shot I's stretch of the
+# recording.
+expect_shot_sound() {
+    local peak
+    peak=$(peak_amplitude "$2" $(shot_sound "$3"))
+    echo "$1: peak $peak"
+    awk -v p="$peak" 'BEGIN { exit !(p > 0.05) }' || fail "$1: no sound reached the sound server"
+}
+
+# rough_frequency FROM [LENGTH] SOX_INPUT...: sox's zero-crossing estimate over the first 0.3 s of
+# sound in that stretch of the input ("" for LENGTH: to its end).
 rough_frequency() {
     local from=$1 length=$2
     shift 2
-    sox "$@" -n trim "$from" "$length" remix - silence 1 0.005 2% trim 0 0.3 stat 2>&1 |
+    sox "$@" -n trim "$from" ${length:+"$length"} remix - silence 1 0.005 2% trim 0 0.3 stat 2>&1 |
         awk '/Rough/ {print $3}'
 }
 
-# expect_wave WHAT FILE FROM WAVE: of the four weapons' waves, the sound recorded from FROM
-# seconds on is nearest in pitch to WAVE.
-expect_wave() {
-    local heard nearest=
-    heard=$(rough_frequency "$(awk -v t="$3" 'BEGIN { print (t > 0.2 ? t - 0.2 : 0) }')" 0.9 \
+# expect_shot_wave WHAT FILE I WAVE: of the four weapons' waves, the sound in shot I's stretch of
+# the recording is nearest in pitch to WAVE.
+expect_shot_wave() {
+    local heard nearest= stretch
+    read -r -a stretch < <(shot_sound "$3")
+    heard=$(rough_frequency "${stretch[0]}" "${stretch[1]:-}" \
         -t raw -r 44100 -e signed -b 16 -c 2 "$2")
     for wave in dart love shoot succ; do
         echo "$wave $(rough_frequency 0 1 "$GAME_DIR/$wave.wav")"

@@ -15,13 +15,11 @@ paint_desktop ${SCREEN_W}x${SCREEN_H}
 enter_field
 
 record_sink_start "$WORK/shots.raw"
-recording_clock_start
-sleep 2.5 # the null sink holds back the start of a new recording
-screenshot "$WORK/start.png"
+settled_screenshot "$WORK/start.png"
 [ "$(differing_pixels "$WORK/start.png" "$WORK/desktop.png" $BESIDE_FRAME)" = 0 ] ||
     fail "the play field beside the banner frame is not the desktop"
 [ "$(pixel "$WORK/start.png" 500 400)" = "255,0,255" ] || fail "the target does not fill the room"
-quiet_until=$(recording_clock)
+quiet_until=$(recording_position)
 
 score_looks_like() { [ "$(differing_pixels "$1" "$2" $SCORE_LABEL)" = 0 ]; }
 
@@ -46,12 +44,15 @@ expect_box "middle-button hole on the desktop" "$(changed miss2 $BESIDE_FRAME)" 
     "$(mark_box 3 900 60)"
 score_looks_like "$WORK/after-miss2.png" "$WORK/after-hit1.png" || fail "200 - 100 is not 100"
 
+# restarted: the target is as clean as at the start.
+restarted() {
+    screenshot "$WORK/restarted.png"
+    [ "$(changed_box "$WORK/start.png" "$WORK/restarted.png" $FIELD_REGION)" = none ]
+}
 xdotool key space
-sleep 0.5
+wait_for 60 restarted || fail "Space left marks on the target"
 record_sink_stop
-screenshot "$WORK/restarted.png"
-[ "$(changed_box "$WORK/start.png" "$WORK/restarted.png" $FIELD_REGION)" = none ] ||
-    fail "Space left marks on the target"
+settled_screenshot "$WORK/restarted.png"
 read -r ax0 ay0 _ _ < <(mark_box 3 700 50)
 read -r _ _ bx1 by1 < <(mark_box 3 900 60)
 expect_box "desktop marks after Space" \
@@ -62,9 +63,9 @@ quiet=$(peak_amplitude "$WORK/shots.raw" 0.5 "$(awk -v t="$quiet_until" 'BEGIN {
 echo "before the first shot: peak $quiet"
 awk -v p="$quiet" 'BEGIN { exit !(p < 0.01) }' || fail "sound before any shot"
 for i in $(seq 0 $((SHOTS - 1))); do
-    expect_sound "shot $((i + 1)) at ${SHOT_AT[i]} s" "$WORK/shots.raw" "${SHOT_AT[i]}"
+    expect_shot_sound "shot $((i + 1)) at ${SHOT_AT[i]} s" "$WORK/shots.raw" "$i"
 done
 
 xdotool mousemove 500 400 click 3 || true
-wait_exit 3
+wait_exit
 echo "a right click on the target ended the game"

@@ -42,42 +42,27 @@ start_x 1024 768
 # Through the link: the login window comes up, and Escape cancels it.
 "$PREFIX/bin/deskwreck" >"$WORK/game.log" 2>&1 &
 GAME_PID=$!
-login=$(wait_window Login)
-xdotool key --window "$login" Escape || true # the window is gone before the key is up
-wait_exit 3
+press_until Escape "$(wait_window Login)" game_ended
+wait_exit
 echo "started through bin/deskwreck; Escape ended it"
 
 wait_gone() { # wait_gone NAME: no mapped window has that name any more
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    fail "the window $1 is still there"
+    wait_for 60 window_gone "$1" || fail "the window $1 is still there"
 }
 
-# dismiss NAME: Return on the window until it has gone; a window still coming up may miss a key.
-dismiss() {
-    local id
-    id=$(wait_window "$1")
-    for _ in $(seq 20); do
-        xdotool key --window "$id" Return 2>/dev/null || true
-        sleep 0.3
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    done
-    fail "the window $1 did not go"
-}
+# dismiss NAME: Return on the window until it has gone.
+dismiss() { press_until Return "$(wait_window "$1")" window_gone "$1"; }
 
 # change_password: login, start screen, play field, Backspace, a password typed twice, Change;
 # the message is dismissed and the dialog closed. Runs the game with the command given.
 change_password() {
     "$@" >"$WORK/game.log" 2>&1 &
     GAME_PID=$!
-    xdotool key --window "$(wait_window Login)" Return || true
-    xdotool key --window "$(wait_window 'Deskwreck!')" Return || true
+    press_until Return "$(wait_window Login)" window_gone Login
+    press_until Return "$(wait_window 'Deskwreck!')" window_shown Form1
     local field
     field=$(wait_window Form1)
-    sleep 0.5
-    xdotool key --window "$field" BackSpace
+    press_until BackSpace "$field" window_shown 'Deskwreck! Settings'
     local dialog
     dialog=$(wait_window 'Deskwreck! Settings')
     xdotool windowfocus --sync "$dialog" 2>/dev/null || true
@@ -90,7 +75,7 @@ change_password() {
     xdotool mousemove --window "$dialog" 56 428 click 1 # Close
     wait_gone 'Deskwreck! Settings'
     xdotool mousemove 600 500 click 3 || true
-    wait_exit 3
+    wait_exit
 }
 
 change_password "$PREFIX/bin/deskwreck"
@@ -102,16 +87,18 @@ echo "the settings went into the program folder"
 
 # A folder the player cannot write, as after an install for every user: the player's folder.
 rm "$FOLDER/MEAS.DAT"
-PLAYER_HOME="$WORK/home"
+PLAYER_HOME="$WORK/player"
 mkdir -p "$PLAYER_HOME"
+mkdir -m 700 "$PLAYER_HOME/runtime"
+player_env=(env -u XDG_CONFIG_HOME HOME="$PLAYER_HOME" XDG_RUNTIME_DIR="$PLAYER_HOME/runtime")
 if [ "$(id -u)" -eq 0 ]; then
     chmod 755 "$WORK"
-    chown nobody:nogroup "$PLAYER_HOME"
+    chown -R nobody:nogroup "$PLAYER_HOME"
     change_password setpriv --reuid=nobody --regid=nogroup --clear-groups \
-        env -u XDG_CONFIG_HOME HOME="$PLAYER_HOME" "$PREFIX/bin/deskwreck"
+        "${player_env[@]}" "$PREFIX/bin/deskwreck"
 else
     chmod a-w "$FOLDER"
-    change_password env -u XDG_CONFIG_HOME HOME="$PLAYER_HOME" "$PREFIX/bin/deskwreck"
+    change_password "${player_env[@]}" "$PREFIX/bin/deskwreck"
     chmod u+w "$FOLDER"
 fi
 [ ! -e "$FOLDER/MEAS.DAT" ] || fail "the password was written into a read-only folder"

@@ -18,17 +18,17 @@ convert -size 1024x768 gradient:'#20f040-#f0a020' -depth 8 "PNG24:$WORK/portal.p
 "$BUILD_DIR/tests/fake_portal" only-with-parent "$WORK/portal.png" --question-after-ms=2500 \
     --systemd-job-ms=500 >"$WORK/portal.log" 2>&1 &
 PIDS+=($!)
-for _ in $(seq 50); do
+portal_owned() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
-        org.freedesktop.DBus.GetNameOwner string:org.freedesktop.portal.Desktop >/dev/null 2>&1 &&
-        break
-    sleep 0.1
-done
+        org.freedesktop.DBus.GetNameOwner string:org.freedesktop.portal.Desktop >/dev/null 2>&1
+}
+wait_for 60 portal_owned || fail "the fake portal did not start: $(cat "$WORK/portal.log")"
 
+screenshot "$WORK/before-game.png"
 XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=xcb start_game
 login=$(wait_window Login)
 xdotool windowfocus "$login"
-for _ in $(seq 50); do grep -q '^Screenshot x11:' "$WORK/portal.log" && break; sleep 0.1; done
+wait_for 60 grep -q '^Screenshot x11:' "$WORK/portal.log" || true
 parent=$(printf 'x11:%x' "$login")
 grep -qx "Screenshot $parent" "$WORK/portal.log" ||
     fail "no request named the login dialog $parent: $(cat "$WORK/portal.log")"
@@ -41,16 +41,19 @@ expected+="JobRemoved $scope;Register org.example.Deskwreck;Lookup;Screenshot $p
 # OK while the question still shows.
 xdotool key --window "$login" Return
 start=$(wait_window 'Deskwreck!')
-calls=$(grep -v '^File ' "$WORK/portal.log" | tr '\n' ';')
+calls=$(grep -v '^File ' "$WORK/portal.log" | tr '
+' ';')
 [ "$calls" = "${expected}Screenshot ;" ] ||
     fail "the question was not waited for, or the picture asked with a window shown: $calls"
-sleep 0.5
-xdotool key --window "$start" Return
-sleep 1.5
-screenshot "$WORK/field.png"
+press_until Return "$start" field_shown
 # Below the banner, above the strip, away from the one-pixel target.
-changed=$(differing_pixels "$WORK/field.png" "$WORK/portal.png" 1022x600+1+122)
-[ "$changed" -le 1 ] || fail "$changed pixels of the play field are not the portal's picture"
+field_is_portal_picture() {
+    screenshot "$WORK/field.png"
+    changed=$(differing_pixels "$WORK/field.png" "$WORK/portal.png" 1022x600+1+122)
+    [ "$changed" -le 1 ]
+}
+wait_for 60 field_is_portal_picture ||
+    fail "$changed pixels of the play field are not the portal's picture"
 files=$(sed -n 's/^File //p' "$WORK/portal.log")
 [ "$(echo "$files" | wc -l)" -eq 2 ] || fail "the portal handed out other than two files: $files"
 for file in $files; do [ ! -e "$file" ] || fail "$file was left"; done

@@ -13,12 +13,14 @@ cd "$WORK/pictures"
 convert -size 120x90 xc:'#ff00ff' "BMP3:pink.bmp"
 
 enter_field
-xdotool key BackSpace
+press_until BackSpace "$(wait_window Form1)" window_shown 'Deskwreck! Settings'
 dialog=$(wait_window 'Deskwreck! Settings')
-eval "$(xdotool getwindowgeometry --shell "$dialog")"
+window_geometry "$dialog"
 # A settings file, whatever the letter case of its name on disk.
 setting() { find "$GAME_DIR" -maxdepth 1 -iname "$1" | head -n 1; }
-click_in_dialog() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.5; }
+# setting_holds NAME BYTES: the settings file holds exactly those bytes.
+setting_holds() { local file; file=$(setting "$1"); [ -n "$file" ] && printf "$2" | cmp -s - "$file"; }
+click_in_dialog() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; }
 # pink_pixels IMAGE: how many pixels are the bitmap's pink.
 pink_pixels() {
     convert "$1" -fill black +opaque '#ff00ff' -fill white -opaque '#ff00ff' \
@@ -33,32 +35,32 @@ echo "dialog: ${WIDTH}x$HEIGHT at $X,$Y"
 
 click_in_dialog 240 112 # the first file of the list
 click_in_dialog 60 236  # "Set Image"
+wait_for 60 setting_holds picnam.dat "\"$WORK/pictures/pink.bmp\"\r\n" ||
+    fail "picnam.dat does not hold the picked bitmap's path"
+setting_holds picdim.dat '1800\r\n1350\r\n' || fail "picdim.dat does not hold the bitmap's size in twips"
 xdotool search --onlyvisible --name '^Deskwreck! Settings$' >/dev/null ||
     fail "Set Image closed the dialog"
-printf '"%s/pink.bmp"\r\n' "$WORK/pictures" | cmp - "$(setting picnam.dat)" ||
-    fail "picnam.dat does not hold the picked bitmap's path"
-printf '1800\r\n1350\r\n' | cmp - "$(setting picdim.dat)" ||
-    fail "picdim.dat does not hold the bitmap's size in twips"
 
 click_in_dialog 236 385 # the caption box
 xdotool key ctrl+a
 xdotool type --delay 30 'Hello e2e'
 xdotool key Return
 confirmation=$(wait_window 'Caption Set')
-xdotool key --window "$confirmation" Return || true
-sleep 0.5
-printf '"Hello e2e"\r\n' | cmp - "$(setting caption.dat)" || fail "caption.dat is not the caption"
+press_until Return "$confirmation" window_gone 'Caption Set'
+setting_holds caption.dat '"Hello e2e"\r\n' || fail "caption.dat is not the caption"
 
 click_in_dialog 56 428 # "Close"
-sleep 1.5
-xdotool search --onlyvisible --name '^Deskwreck! Settings$' >/dev/null 2>&1 &&
-    fail "the dialog is still open after Close"
-screenshot "$WORK/after.png"
+wait_for 60 window_gone 'Deskwreck! Settings' ||
+    { screenshot "$WORK/still-open.png"; fail "the dialog is still open after Close (still-open.png)"; }
 # After Close the target jumps and shows whole: 120 pixels wide, its caption across the bottom.
-pink=$(pink_pixels "$WORK/after.png")
+target_shown() {
+    screenshot "$WORK/after.png"
+    pink=$(pink_pixels "$WORK/after.png")
+    [ "$pink" -gt 7000 ] && [ "$pink" -le 10800 ]
+}
+wait_for 60 target_shown || fail "the target does not show the picked bitmap ($pink pink pixels)"
 echo "pink target pixels on the screen: $pink"
-[ "$pink" -gt 7000 ] && [ "$pink" -le 10800 ] || fail "the target does not show the picked bitmap"
 kill -0 "$GAME_PID" || fail "the game ended"
 xdotool mousemove 900 20 click 3 || true
-wait_exit 3
+wait_exit
 echo "the settings reached the target and the game went on"

@@ -36,12 +36,17 @@ expect_playing() {
     sleep 0.3
     output_shot "$OUTPUT" "$WORK/before-$1.png"
     pointer click 1
-    sleep 0.5
-    output_shot "$OUTPUT" "$WORK/after-$1.png"
+    DART=$(mark_box 1 640 400)
+    wait_for 60 dart_shown "$1" || true
     expect_box "$1: dart on the bare field" \
-        "$(changed_box "$WORK/before-$1.png" "$WORK/after-$1.png" 160x100+600+380)" \
-        "$(mark_box 1 640 400)"
+        "$(changed_box "$WORK/before-$1.png" "$WORK/after-$1.png" 160x100+600+380)" "$DART"
     kill -0 "$GAME_PID" || fail "$1: the game ended after the refusal"
+}
+
+# dart_shown PLATFORM: the dart's mark shows where it belongs.
+dart_shown() {
+    output_shot "$OUTPUT" "$WORK/after-$1.png"
+    boxes_agree "$(changed_box "$WORK/before-$1.png" "$WORK/after-$1.png" 160x100+600+380)" "$DART"
 }
 
 start_refusing_portal 2

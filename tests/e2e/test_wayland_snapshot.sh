@@ -16,14 +16,20 @@ start_session 2
 scaled_mark_box() {
     mark_box "$@" | awk -v s="$OUTPUT_SCALE" '{ printf "%d %d %d %d\n", $1 * s, $2 * s, ($3 + 1) * s - 1, ($4 + 1) * s - 1 }'
 }
-# wayland_shot NAME X Y: a left click at that logical pixel, bracketed by pictures of the output.
+# wayland_shot NAME X Y WEAPON: a left click at that logical pixel, bracketed by pictures of the
+# output; the one after is taken once the weapon's mark shows beside the banner frame (or when
+# waiting for it is given up, for the check to say what it sees).
 wayland_shot() {
     output_pointer "$2" "$3"
     sleep 0.3
     output_shot "$OUTPUT" "$WORK/before-$1.png"
     pointer click 1
-    sleep 0.5
+    MARK=$(scaled_mark_box "$4" "$2" "$3")
+    wait_for 60 mark_shown "$1" || true
+}
+mark_shown() {
     output_shot "$OUTPUT" "$WORK/after-$1.png"
+    boxes_agree "$(changed_box "$WORK/before-$1.png" "$WORK/after-$1.png" "$(beside_frame)")" "$MARK"
 }
 # beside_frame: right of the banner frame, left of the pointer's parking place, in device pixels.
 beside_frame() { awk -v s="$OUTPUT_SCALE" -v w="$OUTPUT_LOGICAL_W" 'BEGIN {
@@ -34,11 +40,11 @@ wayland_enter_field wayland
 expect_desktop wayland 16
 # The shotgun's hole beside the banner frame; "1" takes the darts, whose mark hangs from the
 # shot point.
-wayland_shot shotgun 560 60
+wayland_shot shotgun 560 60 3
 expect_box "shotgun hole at scale 2" "$(changed_box "$WORK/before-shotgun.png" \
     "$WORK/after-shotgun.png" "$(beside_frame)")" "$(scaled_mark_box 3 560 60)"
 keys 1
-wayland_shot dart 520 40
+wayland_shot dart 520 40 1
 expect_box "dart at scale 2" "$(changed_box "$WORK/before-dart.png" "$WORK/after-dart.png" \
     "$(beside_frame)")" "$(scaled_mark_box 1 520 40)"
 end_game
