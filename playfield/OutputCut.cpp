@@ -33,6 +33,12 @@ std::optional<OutputCut> cutOutput(QSize picture, const std::vector<QRect>& outp
                              .intersected(QRect(QPoint(0, 0), picture));
     if (source.isEmpty())
         return std::nullopt;
+    // A picture with fewer pixels than the layout at this output's scale was not taken at the
+    // largest scale of a logical layout: the layout is in device pixels, and so is the picture.
+    const bool deviceLayout = picture.width() + 1 < layout.width() * scale &&
+                              picture.height() + 1 < layout.height() * scale;
+    if (deviceLayout)
+        return OutputCut{source, source.size()};
     return OutputCut{source,
                      QSize(rounded(chosen.width() * scale), rounded(chosen.height() * scale))};
 }

@@ -81,9 +81,16 @@ start_desktop() {
     chown $PLAYER_UID:$PLAYER_UID "$WORK/session"
     unshare --net "$SOURCE_DIR/tools/debian-chroot.sh" enter "$root" --bind "$WORK:$WORK" -- \
         "$@" >"$WORK/session.log" 2>&1 &
-    PIDS+=($!)
-    wait_for "the desktop did not start (see $WORK/session.log)" 240 test -s "$WORK/session/pid"
+    DESKTOP_PID=$!
+    PIDS+=($DESKTOP_PID)
+    wait_for "the desktop did not start: $(tail -n 5 "$WORK/session.log")" 240 desktop_up
     SESSION_PID=$(cat "$WORK/session/pid")
+}
+
+desktop_up() {
+    [ -s "$WORK/session/pid" ] && return 0
+    kill -0 "$DESKTOP_PID" 2>/dev/null || fail "the desktop ended: $(tail -n 20 "$WORK/session.log")"
+    return 1
 }
 
 in_session() {

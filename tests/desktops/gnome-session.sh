@@ -16,7 +16,8 @@ WAYLAND_NAME=wayland-deskwreck
 
 as_root() {
     id -u player >/dev/null 2>&1 || useradd --uid $PLAYER_UID --no-create-home --home-dir /nonexistent player
-    mkdir -p /run/dbus "/run/user/$PLAYER_UID" "$WORK/home"
+    mkdir -p /run/dbus "/run/user/$PLAYER_UID" "$WORK/home" /tmp/.X11-unix
+    chmod 1777 /tmp/.X11-unix # XWayland's sockets
     export DESKWRECK_SESSION=$WORK # the test ends what carries it
     dbus-daemon --system --fork
     chown $PLAYER_UID:$PLAYER_UID "/run/user/$PLAYER_UID" "$WORK/home"
@@ -33,27 +34,34 @@ shell_eval() {
         --method org.gnome.Shell.Eval "$1"
 }
 
-# No animations, screen lock or idle blanking: the pictures show the desktop at rest.
+# No animations, notifications, screen lock or idle blanking: the pictures show the desktop at rest.
 desktop_settings() {
     gsettings set org.gnome.desktop.background picture-uri "file://$WORK/desktop.png"
     gsettings set org.gnome.desktop.background picture-options stretched
     gsettings set org.gnome.desktop.interface enable-animations false
     gsettings set org.gnome.desktop.session idle-delay 0
     gsettings set org.gnome.desktop.screensaver lock-enabled false
+    gsettings set org.gnome.desktop.notifications show-banners false
 }
 
 as_player() {
-    local deadline display xauthority
+    local deadline display xauthority shell
     desktop_settings
     gnome-shell --wayland --headless --virtual-monitor "$MONITOR" --unsafe-mode \
         --wayland-display=$WAYLAND_NAME >"$WORK/session/gnome-shell.log" 2>&1 &
+    shell=$!
     deadline=$((SECONDS + 180))
-    until shell_eval 'Main.layoutManager._startingUp' 2>/dev/null | grep -qF "(true, 'false')"; do
+    until shell_eval 'imports.ui.main.layoutManager._startingUp' 2>/dev/null | grep -qF "(true, 'false')"; do
+        kill -0 $shell 2>/dev/null || { echo "GNOME Shell ended" >&2; exit 1; }
         [ $SECONDS -lt $deadline ] || { echo "GNOME Shell did not start" >&2; exit 1; }
         sleep 0.5
     done
-    # GNOME 43 opens the overview at start.
-    shell_eval 'Main.overview.hide()' >/dev/null
+    # GNOME 43 opens the overview at the end of its start.
+    until shell_eval 'imports.ui.main.overview.visible' | grep -qF "(true, 'false')"; do
+        shell_eval 'imports.ui.main.overview.hide()' >/dev/null
+        [ $SECONDS -lt $deadline ] || { echo "the overview stays" >&2; exit 1; }
+        sleep 0.5
+    done
     display=$(shell_eval 'imports.gi.GLib.getenv("DISPLAY")' | sed -n "s/^(true, '\"\(.*\)\"')$/\1/p")
     xauthority=$(shell_eval 'imports.gi.GLib.getenv("XAUTHORITY")' | sed -n "s/^(true, '\"\(.*\)\"')$/\1/p")
     dbus-update-activation-environment WAYLAND_DISPLAY=$WAYLAND_NAME DISPLAY="$display" \

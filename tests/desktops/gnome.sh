@@ -81,13 +81,13 @@ gnome_type() {
     gnome_keys "${keys[@]}"
 }
 
-# gnome_click X Y [BUTTON]: the pointer to that pixel of the monitor and a click there (the
-# evdev codes: 0x110 left, 0x111 right).
+# gnome_click X Y [BUTTON]: the pointer to that pixel of the monitor and a click there (Clutter's
+# buttons: 1 left, 3 right).
 gnome_click() {
     shell_eval "{ const pointer = $INPUT_JS.pointer, Clutter = imports.gi.Clutter;
         pointer.notify_absolute_motion($NOW_JS, $1, $2);
-        pointer.notify_button($NOW_JS, ${3:-0x110}, Clutter.ButtonState.PRESSED);
-        pointer.notify_button($NOW_JS, ${3:-0x110}, Clutter.ButtonState.RELEASED); }" >/dev/null
+        pointer.notify_button($NOW_JS, ${3:-1}, Clutter.ButtonState.PRESSED);
+        pointer.notify_button($NOW_JS, ${3:-1}, Clutter.ButtonState.RELEASED); }" >/dev/null
 }
 
 # gnome_shot FILE: the monitor's device pixels, without the pointer.
@@ -156,7 +156,7 @@ changed_around() {
 
 # end_game: a right click on the field ends the game.
 end_game() {
-    gnome_click 700 500 0x111
+    gnome_click 700 500 3
     wait_for "the game is still running after a right click" 30 bash -c "! kill -0 $GAME_PID"
     wait "$GAME_PID" || true
 }
