@@ -39,7 +39,7 @@ desktop_cleanup() {
     local pid
     for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
     for _ in $(seq 100); do
-        session_processes || break
+        session_processes >/dev/null || break
         for pid in $(session_processes); do kill "$pid" 2>/dev/null || true; done
         sleep 0.1
     done
@@ -83,7 +83,7 @@ start_desktop() {
         "$@" >"$WORK/session.log" 2>&1 &
     DESKTOP_PID=$!
     PIDS+=($DESKTOP_PID)
-    wait_for "the desktop did not start: $(tail -n 5 "$WORK/session.log")" 240 desktop_up
+    wait_for "the desktop did not start" 240 desktop_up
     SESSION_PID=$(cat "$WORK/session/pid")
 }
 

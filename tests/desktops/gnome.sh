@@ -90,6 +90,11 @@ gnome_click() {
         pointer.notify_button($NOW_JS, ${3:-1}, Clutter.ButtonState.RELEASED); }" >/dev/null
 }
 
+# gnome_move X Y: the pointer to that pixel of the monitor.
+gnome_move() {
+    shell_eval "$INPUT_JS.pointer.notify_absolute_motion($NOW_JS, $1, $2)" >/dev/null
+}
+
 # gnome_shot FILE: the monitor's device pixels, without the pointer.
 gnome_shot() {
     local name
@@ -149,9 +154,22 @@ shoot_at() {
     wait_for "the shot at $1,$2 left no mark" 30 changed_around "$1" "$2"
 }
 changed_around() {
-    local box="60x60+$(($1 - 30))+$(($2 - 30))"
     gnome_shot "$WORK/after-shot.png"
-    [ "$(differing_pixels "$WORK/before-shot.png" "$WORK/after-shot.png" "$box")" -gt 0 ]
+    [ "$(differing_pixels "$WORK/before-shot.png" "$WORK/after-shot.png" \
+        "60x60+$(($1 - 30))+$(($2 - 30))")" -gt 0 ]
+}
+
+# gun_follows_pointer: a pointer move over the field brings the launcher into the gun strip
+# along the bottom of the monitor (the bottom 44 of the game's pixels).
+gun_follows_pointer() {
+    gnome_move $((MONITOR_W / 2 - 100)) $((MONITOR_H / 2))
+    gnome_move $((MONITOR_W / 2)) $((MONITOR_H / 2))
+    wait_for "no launcher in the gun strip at the bottom of the screen" 30 changed_in \
+        "${MONITOR_W}x$((44 * GAME_SCALE))+0+$((MONITOR_H - 44 * GAME_SCALE))"
+}
+changed_in() {
+    gnome_shot "$WORK/strip.png"
+    [ "$(differing_pixels "$WORK/strip.png" "$WORK/desktop-shot.png" "$1")" -gt 0 ]
 }
 
 # end_game: a right click on the field ends the game.
