@@ -108,6 +108,7 @@ gnome_shot() {
 focused_title() { shell_eval 'global.display.focus_window?.get_title() ?? null'; }
 window_shown() { shell_eval 'global.get_window_actors().map(a => a.meta_window.get_title())' | grep -qF "\"$1\""; }
 focused() { [ "$(focused_title)" = "\"$1\"" ]; }
+focused_any() { local title; for title in "$@"; do focused "$title" && return 0; done; return 1; }
 # GNOME's question about screenshots is a modal dialog of the shell, with the screen dimmed.
 question_shown() { [ "$(shell_eval 'imports.ui.main.modalCount > 0')" = true ]; }
 question_gone() { ! question_shown; }
@@ -208,6 +209,14 @@ install_desktop_entry() {
     sed "s|@DESKWRECK_EXEC@|$GAME_DIR/deskwreck|" "$SOURCE_DIR/data/org.example.Deskwreck.desktop.in" \
         >"$WORK/home/.local/share/applications/org.example.Deskwreck.desktop"
     chown -R $PLAYER_UID:$PLAYER_UID "$WORK/home"
+}
+
+# forget_answer: the player's answer to GNOME's question is forgotten, as before a first run.
+forget_answer() {
+    in_session gdbus call --session --dest org.freedesktop.impl.portal.PermissionStore \
+        --object-path /org/freedesktop/impl/portal/PermissionStore \
+        --method org.freedesktop.impl.portal.PermissionStore.DeletePermission \
+        screenshot screenshot '' >/dev/null
 }
 
 # grant_screenshots ANSWER: the player's answer to GNOME's question, as the portal stores it,
