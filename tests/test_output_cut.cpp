@@ -142,6 +142,8 @@ void OutputCutTest::gnomeLaysOutputsOutInDevicePixels() {
     const QImage field = cutOutOutput(picture, pair, pair[1], 2.0);
     QCOMPARE(field.size(), QSize(1600, 1000));
     QCOMPARE(field.deviceIndependentSize(), QSizeF(800, 500));
+    // A picture smaller than the layout is no device-pixel layout: it is brought up to scale.
+    QCOMPARE(cutOutput({800, 500}, single, single[0], 2.0)->target, QSize(3200, 2000));
 }
 
 QTEST_MAIN(OutputCutTest)
