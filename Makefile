@@ -1,6 +1,8 @@
 # make        builds build/deskwreck with its wave files beside it
 # make run    installs what is missing, builds and starts the game
 # make test   installs what is missing, builds and runs every test
+# make test-desktops   installs what is missing, builds and runs the game in real GNOME and KDE
+#                      Plasma sessions, each in a Debian 12 chroot made once and cached (needs root)
 # make fuzz   builds the fuzz targets with clang in build-fuzz and runs each for FUZZ_SECONDS
 # make install   installs the game for the current user (PREFIX, ~/.local by default)
 # make package   builds build/deskwreck_<version>_<arch>.deb, an install for every user under /usr
@@ -9,8 +11,8 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 CONFIGURE_ARGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 
-.PHONY: all deps test-deps configure run test fuzz resources bench install uninstall package \
-	screenshots clean
+.PHONY: all deps test-deps configure run test test-desktops fuzz resources bench install uninstall \
+	package screenshots clean
 
 all: deps configure
 	cmake --build $(BUILD)
@@ -37,6 +39,10 @@ run: all
 
 test: test-deps all
 	ctest --test-dir $(BUILD) --output-on-failure $(CTEST_FLAGS)
+
+test-desktops: test-deps all
+	$(if $(filter 0,$(shell id -u)),,sudo) env BUILD_DIR=$(abspath $(BUILD)) SOURCE_DIR=$(CURDIR) \
+		bash tests/desktops/run.sh
 
 resources: all
 	cmake --build $(BUILD) --target make_resources

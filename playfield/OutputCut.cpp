@@ -33,6 +33,16 @@ std::optional<OutputCut> cutOutput(QSize picture, const std::vector<QRect>& outp
                              .intersected(QRect(QPoint(0, 0), picture));
     if (source.isEmpty())
         return std::nullopt;
+    // A picture that holds the layout pixel for pixel but not at this output's scale was not
+    // taken at the largest scale of a logical layout: the layout is in device pixels, and so is
+    // the picture.
+    const auto between = [scale](int pictured, int laidOut) {
+        return pictured + 1 >= laidOut && pictured + 1 < laidOut * scale;
+    };
+    const bool deviceLayout =
+        between(picture.width(), layout.width()) && between(picture.height(), layout.height());
+    if (deviceLayout)
+        return OutputCut{source, source.size()};
     return OutputCut{source,
                      QSize(rounded(chosen.width() * scale), rounded(chosen.height() * scale))};
 }

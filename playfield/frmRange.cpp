@@ -156,6 +156,7 @@ void frmRange::Form_Load() {
     m_state.score = 0;
 
     takeSnapshot();
+    fitToSnapshot();
     const auto& metrics = m_services.metrics;
     const double screenWidthTwips = metrics.toTwipsX(m_services.screenGeometry.width());
     const double screenHeightTwips = metrics.toTwipsY(m_services.screenGeometry.height());
@@ -190,6 +191,21 @@ void frmRange::Form_Load() {
 
 void frmRange::takeSnapshot() {
     m_desktop = m_services.desktop.grab();
+}
+
+// A compositor that lays its outputs out in device pixels (mutter without scaled framebuffers)
+// reports a scaled screen at its device size, yet gives a full-screen window that size over the
+// scale. The snapshot, cut to the screen's own pixels at its scale, has the size the play field
+// really gets; a logical layout's snapshot is the screen's size but for rounding.
+void frmRange::fitToSnapshot() {
+    if (m_desktop.isNull())
+        return;
+    const QSize shown = m_desktop.deviceIndependentSize().toSize();
+    QRect& screen = m_services.screenGeometry;
+    if (shown.width() + 1 >= screen.width() || shown.height() + 1 >= screen.height())
+        return;
+    screen.setSize(shown);
+    resize(shown);
 }
 
 qreal frmRange::snapshotRatio() const {

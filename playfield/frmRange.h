@@ -72,6 +72,7 @@ class frmRange final : public QWidget, public TargetHost {
     void createStrip();
     void createTarget();
     void takeSnapshot();
+    void fitToSnapshot();
     qreal snapshotRatio() const;
     void fillStrips();
     void fillBacking();

@@ -1,7 +1,7 @@
 // Where one output lies in the portal's picture of the whole desktop layout, and how it is brought
 // to that output's own device pixels: the measured two-output layout at scales 1 and 2, fractional
-// scales, outputs left of or above the origin, outputs side by side sharing no pixel, and a
-// scale-1 output upscaled in the picture coming back pixel for pixel.
+// scales, outputs left of or above the origin, outputs side by side sharing no pixel, a scale-1
+// output upscaled in the picture coming back pixel for pixel, and GNOME's layout in device pixels.
 #include "playfield/OutputCut.h"
 
 #include <QtTest>
@@ -17,6 +17,7 @@ class OutputCutTest : public QObject {
     void theOnlyOutputIsThePicture();
     void nothingToCut();
     void upscaledOutputComesBackPixelForPixel();
+    void gnomeLaysOutputsOutInDevicePixels();
 };
 
 void OutputCutTest::measuredLayoutScalesOneAndTwo() {
@@ -118,6 +119,31 @@ void OutputCutTest::upscaledOutputComesBackPixelForPixel() {
     QCOMPARE(doubled.devicePixelRatio(), 2.0);
     QCOMPARE(doubled.pixel(0, 0), qRgb(0, 0, 255));
     QCOMPARE(doubled.pixel(63, 39), qRgb(0, 0, 255));
+}
+
+void OutputCutTest::gnomeLaysOutputsOutInDevicePixels() {
+    // Mutter without scaled framebuffers reports a 1600x1000 monitor at scale 2 as 1600x1000 at
+    // (0, 0), its windows get 800x500, and the portal's picture is 1600x1000: the monitor's own
+    // pixels, 800x500 at a device pixel ratio of 2.
+    const std::vector<QRect> single{{0, 0, 1600, 1000}};
+    const auto alone = cutOutput({1600, 1000}, single, single[0], 2.0);
+    QCOMPARE(alone->source, QRect(0, 0, 1600, 1000));
+    QCOMPARE(alone->target, QSize(1600, 1000));
+    // A 1280x800 monitor at scale 1 left of it: a 2880x1000 picture, each cut as it is.
+    const std::vector<QRect> pair{{0, 0, 1280, 800}, {1280, 0, 1600, 1000}};
+    const auto plain = cutOutput({2880, 1000}, pair, pair[0], 1.0);
+    QCOMPARE(plain->source, QRect(0, 0, 1280, 800));
+    QCOMPARE(plain->target, QSize(1280, 800));
+    const auto doubled = cutOutput({2880, 1000}, pair, pair[1], 2.0);
+    QCOMPARE(doubled->source, QRect(1280, 0, 1600, 1000));
+    QCOMPARE(doubled->target, QSize(1600, 1000));
+    QImage picture(2880, 1000, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const QImage field = cutOutOutput(picture, pair, pair[1], 2.0);
+    QCOMPARE(field.size(), QSize(1600, 1000));
+    QCOMPARE(field.deviceIndependentSize(), QSizeF(800, 500));
+    // A picture smaller than the layout is no device-pixel layout: it is brought up to scale.
+    QCOMPARE(cutOutput({800, 500}, single, single[0], 2.0)->target, QSize(3200, 2000));
 }
 
 QTEST_MAIN(OutputCutTest)

@@ -20,6 +20,7 @@ class PlayFieldTest : public QObject {
     void snapshotLeavesTopRowAndLeftColumn();
     void stripShowsTheDesktopBand();
     void noDesktopGrabShowsTheBackground();
+    void screenReportedInDevicePixelsTakesTheSnapshotsSize();
     void missMarksTheDesktopAndCostsPoints();
     void hitMarksTheTargetAndEarnsPoints();
     void onlyTheWindowSystemsRepaintsWipeTargetAndBanner();
@@ -44,6 +45,23 @@ void PlayFieldTest::init() {
     f->range->Timer1.stop();
     f->range->show();
     QVERIFY(QTest::qWaitForWindowExposed(f->range.get()));
+}
+
+void PlayFieldTest::screenReportedInDevicePixelsTakesTheSnapshotsSize() {
+    // GNOME at scale 2 reports its 2048x1536 monitor as 2048x1536 and the portal's picture holds
+    // its 2048x1536 own pixels, 1024x768 at a device pixel ratio of 2: the field is 1024x768.
+    PlayFieldFixture gnome({2048, 1536});
+    QImage picture = PlayFieldFixture::testDesktop({2048, 1536});
+    picture.setDevicePixelRatio(2.0);
+    gnome.desktop = FixedDesktopSource(picture);
+    gnome.range->Form_Load();
+    gnome.range->Timer1.stop();
+    const PlayFieldState& s = gnome.range->state();
+    QCOMPARE(s.screenWidth, 15360);
+    QCOMPARE(s.screenHeight, 11520);
+    QCOMPARE(s.stripTop, 724);
+    QCOMPARE(gnome.range->size(), QSize(1024, 768));
+    QCOMPARE(gnome.range->Picture2->geometry(), QRect(0, 724, 1024, 44));
 }
 
 void PlayFieldTest::stateAfterLoad() {
