@@ -14,6 +14,8 @@ if [ "${1:-}" = test ] || [ "${1:-}" = bench ]; then
     packages+=(sway swaybg grim wtype xwayland qt6-wayland xdg-desktop-portal
                xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire dbus-bin libglib2.0-bin
                libwayland-dev libwayland-bin)
+    # The runs under KWin: the protocol of its fake input, which their key client speaks.
+    packages+=(plasma-wayland-protocols)
 fi
 if [ "${1:-}" = test ] || [ "${1:-}" = package ]; then
     packages+=(dpkg-dev)
