@@ -15,7 +15,7 @@ start() {
     local work=$1 width=$2 height=$3 scale=$4
     mkdir -p -m 1777 /tmp/.X11-unix
     install -d -m 700 -o $PLAYER_UID -g $PLAYER_UID /run/user/$PLAYER_UID
-    exec unshare --pid --fork --mount-proc --net \
+    exec unshare --pid --fork --mount-proc --propagation unchanged --net \
         setpriv --reuid=$PLAYER_UID --regid=$PLAYER_UID --clear-groups \
         env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$work/home" USER=nobody LOGNAME=nobody \
         XDG_RUNTIME_DIR=/run/user/$PLAYER_UID XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=KDE \
@@ -46,14 +46,21 @@ until_owned() {
 }
 
 # The wallpaper, stretched over every screen; an exact fit for the screen in device pixels.
+# plasmashell makes its desktops a while after it takes its name: tried until one takes it.
 set_wallpaper() {
-    call org.kde.plasmashell /PlasmaShell org.kde.PlasmaShell.evaluateScript string:"
-        desktops().forEach(function (d) {
-            d.wallpaperPlugin = 'org.kde.image';
-            d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];
-            d.writeConfig('Image', 'file://$DESKWRECK_WORK/wallpaper.png');
-            d.writeConfig('FillMode', 0);
-        });" >/dev/null
+    for _ in $(seq 600); do
+        call org.kde.plasmashell /PlasmaShell org.kde.PlasmaShell.evaluateScript string:"
+            desktops().forEach(function (d) {
+                d.wallpaperPlugin = 'org.kde.image';
+                d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];
+                d.writeConfig('Image', 'file://$DESKWRECK_WORK/wallpaper.png');
+                d.writeConfig('FillMode', 0);
+                print('wallpaper set');
+            });" | grep -q 'wallpaper set' && return 0
+        sleep 0.1
+    done
+    echo "kde_session: plasmashell made no desktop" >&2
+    return 1
 }
 
 session() {

@@ -70,9 +70,10 @@ start_call_count() {
 }
 
 # play NAME PLATFORM BLOCK MOST: one start of the game, keys only, from the login to the field,
-# which must show the desktop in at least MOST % of its pixels (of its blocks of BLOCK).
+# which must show the desktop in at least MOST % of its pixels (of its blocks of BLOCK). What
+# can still be seen once a check has failed is seen before the run fails.
 play() {
-    local name=$1 platform=$2 block=$3 most=$4 since calls pictures login ok start match
+    local name=$1 platform=$2 block=$3 most=$4 since calls pictures login ok start match problems=()
     since=$(log_lines)
     calls=$(screenshot_calls)
     pictures=$(picture_files)
@@ -91,32 +92,40 @@ play() {
     until_true "the play field shows its banner frame" field_drawn "$SHOTS/field-$name.png"
     match=$(match_percent "$SHOTS/desktop-$name.png" "$SHOTS/field-$name.png" "$block")
     echo "$name: the field shows the desktop in $match % of its $([ "$block" = 1 ] && echo pixels || echo "${block}x$block blocks")"
+    awk -v m="$match" -v most="$most" 'BEGIN { exit !(m >= most) }' ||
+        problems+=("the field shows the desktop in only $match % (at least $most % wanted)")
     input move $((LOGICAL_W - 60)) $((LOGICAL_H / 2)) >/dev/null
     input click 3 >/dev/null
     until_true "the game ended on a right click" game_ended
-    expect_identity "$name" "$login" "$start"
-    [ "$(($(screenshot_calls) - calls))" = 1 ] ||
-        fail "$name: $(($(screenshot_calls) - calls)) Screenshot calls to the portal, not 1"
-    [ "$(picture_files)" = "$pictures" ] ||
-        fail "$name: pictures left in the player's home: $(comm -13 <(echo "$pictures") <(picture_files) | tr '\n' ' ')"
-    awk -v m="$match" -v most="$most" 'BEGIN { exit !(m >= most) }' ||
-        fail "$name: the field shows the desktop in only $match % (at least $most % wanted)"
+    calls=$(($(screenshot_calls) - calls))
+    echo "$name: $calls Screenshot calls to the portal"
+    [ $calls = 1 ] || problems+=("$calls Screenshot calls to the portal, not 1")
+    pictures=$(comm -13 <(echo "$pictures") <(picture_files) | tr '\n' ' ')
+    [ -z "$pictures" ] || problems+=("pictures left in the player's home: $pictures")
+    for report in "$login" "$start"; do
+        identity_problem "$report" || problems+=("$(identity_problem "$report")")
+    done
+    [ ${#problems[@]} -eq 0 ] || fail "$name: $(printf '%s; ' "${problems[@]}")"
 }
 game_ended() { ! kill -0 "$GAME_PID" 2>/dev/null && { wait "$GAME_PID" || true; }; }
 
-# expect_identity NAME LOGIN START: KWin knows both windows by the game's desktop entry.
-expect_identity() {
-    local report
-    for report in "$2" "$3"; do
-        [ "$(json_field "$report" desktopFileName)" = $APP_ID ] ||
-            fail "$1: KWin knows $(json_field "$report" caption) as \"$(json_field "$report" desktopFileName)\" (class $(json_field "$report" resourceClass)), not $APP_ID"
-    done
+# identity_problem REPORT: what is wrong with how KWin knows the window, if anything: it must
+# know it by the game's desktop entry.
+identity_problem() {
+    [ "$(json_field "$1" desktopFileName)" = $APP_ID ] && return 0
+    echo "KWin knows \"$(json_field "$1" caption)\" as \"$(json_field "$1" desktopFileName)\" (class $(json_field "$1" resourceClass)), not $APP_ID"
+    return 1
 }
 
 # A run that fails leaves the session as it was (a window may still wait for a key): the next
 # run gets a fresh one.
 run() {
-    if (play "$@"); then return 0; fi
+    local failed
+    set +e
+    (set -e; play "$@")
+    failed=$?
+    set -e
+    [ $failed = 0 ] && return 0
     FAILED+=("$1")
     stop_kde
     start_kde "$KDE_SCALE"
