@@ -3,6 +3,7 @@
  * the interface). Reads one command a line from stdin and answers "ok MS" once KWin has handled
  * it, MS being the wall clock in milliseconds when it had:
  *   key NAME...   presses and releases each key in turn (a-z, 0-9, Return, Shift, Escape)
+ *   type TEXT     types the letters and digits of TEXT at a person's pace, 0.3 s a key
  *   move X Y      the pointer to that logical pixel of the desktop
  *   click N       a click of button N (1 left, 2 middle, 3 right)
  */
@@ -69,6 +70,18 @@ static int press_keys(struct wl_display *display, char *names) {
     return 1;
 }
 
+static int type_text(struct wl_display *display, const char *text) {
+    const struct timespec pause = {0, 300 * 1000 * 1000};
+    char name[2] = {0, 0};
+    for (const char *c = text; *c && *c != '\n'; ++c) {
+        nanosleep(&pause, NULL);
+        name[0] = *c;
+        if (!press_keys(display, name))
+            return 0;
+    }
+    return 1;
+}
+
 static uint32_t button_code(int number) {
     return number == 2 ? BTN_MIDDLE : number == 3 ? BTN_RIGHT : BTN_LEFT;
 }
@@ -78,6 +91,8 @@ static int run(struct wl_display *display, char *line) {
     int number;
     if (strncmp(line, "key ", 4) == 0)
         return press_keys(display, line + 4);
+    if (strncmp(line, "type ", 5) == 0)
+        return type_text(display, line + 5);
     if (sscanf(line, "move %lf %lf", &x, &y) == 2) {
         org_kde_kwin_fake_input_pointer_motion_absolute(fake_input, wl_fixed_from_double(x),
                                                         wl_fixed_from_double(y));
