@@ -106,18 +106,24 @@ play() {
     pictures=$(comm -13 <(echo "$pictures") <(picture_files) | tr '\n' ' ')
     [ -z "$pictures" ] || problems+=("pictures left in the player's home: $pictures")
     for report in "$login" "$start"; do
-        problem=$(identity_problem "$report") || problems+=("$problem")
+        problem=$(identity_problem "$report")
+        [ -z "$problem" ] || problems+=("$(echo $problem)")
     done
     [ ${#problems[@]} -eq 0 ] || fail "$name: $(printf '%s; ' "${problems[@]}")"
 }
 game_ended() { ! kill -0 "$GAME_PID" 2>/dev/null && { wait "$GAME_PID" || true; }; }
 
 # identity_problem REPORT: what is wrong with how KWin knows the window, if anything: it must
-# know it by the game's desktop entry.
+# know it by the game's desktop entry, and, through XWayland, where the game can say so, keep
+# it out of the task bar and the pager.
 identity_problem() {
-    [ "$(json_field "$1" desktopFileName)" = $APP_ID ] && return 0
-    echo "KWin knows \"$(json_field "$1" caption)\" as \"$(json_field "$1" desktopFileName)\" (class $(json_field "$1" resourceClass)), not $APP_ID"
-    return 1
+    local caption id
+    caption=$(json_field "$1" caption) id=$(json_field "$1" desktopFileName)
+    [ "$id" = $APP_ID ] ||
+        echo "KWin knows \"$caption\" as \"$id\" (class $(json_field "$1" resourceClass)), not $APP_ID"
+    [ "$(json_field "$1" xwayland)" = false ] ||
+        [ "$(json_field "$1" skipTaskbar)$(json_field "$1" skipPager)" = truetrue ] ||
+        echo "\"$caption\" is in the task bar or the pager"
 }
 
 # A run that fails leaves the session as it was (a window may still wait for a key): the next
