@@ -75,6 +75,12 @@ session() {
     plasmashell --no-respawn >"$work/plasmashell.log" 2>&1 &
     until_owned org.kde.plasmashell
     set_wallpaper
+    # A Plasma session has its portal running long before a game starts: started now, not on
+    # the game's first call.
+    for name in org.freedesktop.portal.Desktop org.freedesktop.impl.portal.desktop.kde \
+        org.freedesktop.impl.portal.PermissionStore; do
+        call "$name" / org.freedesktop.DBus.Peer.Ping >/dev/null
+    done
     for name in WAYLAND_DISPLAY DISPLAY XAUTHORITY DBUS_SESSION_BUS_ADDRESS; do
         echo "$name=${!name}"
     done >"$work/session.env.new"
