@@ -2,6 +2,7 @@
 
 #include "components/Placement.h"
 #include "components/ProgramEnd.h"
+#include "components/WindowRole.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -29,9 +30,7 @@ class AccessKeyLabel final : public QLabel {
 } // namespace
 
 frmLogin::frmLogin(ProgramEnd& programEnd, const units::ScreenMetrics& metrics)
-    : QDialog(nullptr,
-              Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_programEnd(programEnd) {
+    : QDialog(nullptr, windowrole::fixedDialog()), m_programEnd(programEnd) {
     setWindowTitle(QStringLiteral("Login"));
     setFixedSize(metrics.toPixelsX(3750), metrics.toPixelsY(1545));
 
@@ -58,6 +57,7 @@ frmLogin::frmLogin(ProgramEnd& programEnd, const units::ScreenMetrics& metrics)
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     txtUserName->setFocus();
+    windowrole::frameFixedDialog(this);
 }
 
 void frmLogin::Form_Load() {

@@ -2,6 +2,7 @@
 
 #include "components/Placement.h"
 #include "components/ProgramEnd.h"
+#include "components/WindowRole.h"
 #include "playfield/frmRange.h"
 
 #include <QCloseEvent>
@@ -18,9 +19,8 @@ const QColor kPaleYellow(255, 255, 192);
 } // namespace
 
 frmStart::frmStart(const PlayFieldServices& services)
-    : QDialog(nullptr,
-              Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      MMControl1(services.sound), m_services(services) {
+    : QDialog(nullptr, windowrole::fixedDialog()), MMControl1(services.sound),
+      m_services(services) {
     const auto& metrics = services.metrics;
     setWindowTitle(QStringLiteral("Deskwreck!"));
     setFixedSize(metrics.toPixelsX(5940), metrics.toPixelsY(6495));
@@ -43,6 +43,7 @@ frmStart::frmStart(const PlayFieldServices& services)
     OKButton->raise();
     Command1->raise();
     OKButton->setFocus();
+    windowrole::frameFixedDialog(this);
 }
 
 frmStart::~frmStart() = default;

@@ -45,6 +45,7 @@ handlers xcb
 stop_x "$before"
 
 start_pulse
+echo "${PIDS[-1]}" >"$WORK/pulse.pid"
 for screen in 1920x1080 3840x2160; do
     echo "whole program at $screen..." >&2
     before=${#PIDS[@]}
@@ -54,10 +55,12 @@ for screen in 1920x1080 3840x2160; do
     tiny_target
     paint_desktop "$screen"
     extra=()
-    [ "$screen" = 1920x1080 ] && extra=(--sound "$GAME_DIR/shoot.wav" --flood "$flood")
+    [ "$screen" = 1920x1080 ] && extra=(--sound "$GAME_DIR/shoot.wav" --flood "$flood"
+        --restart-server "bash $SOURCE_DIR/bench/restart_pulse.sh $WORK")
     "$BENCH/xdriver" --game "$GAME_DIR/deskwreck" --idle "$idle" --short "$short" "${extra[@]}" \
         >"$WORK/program-$screen.txt" || echo "the whole-program run at $screen failed" >&2
     stop_x "$before"
+    PIDS+=("$(cat "$WORK/pulse.pid")") # the server as restarted, for the clean-up
     rm -rf "$GAME_DIR"
 done
 

@@ -71,6 +71,9 @@ def program_rows(folder):
         row("click to first non-silent sample (median)", "sound_latency_ms_median", " ms",
             "<= 30 ms", "upper bound; sample times from parec chunk arrival, +- 5 ms")
         row("click to first non-silent sample (max)", "sound_latency_ms_max", " ms", "<= 30 ms")
+        row("click to first non-silent sample, first shot after the sound server restarted",
+            "sound_latency_ms_after_restart", " ms", "beside the median above",
+            "the lost device found and opened again; PulseAudio stopped and started, 4 s quiet")
         row("ten clicks 50 ms apart: shots heard", "burst_onsets", "", "10", "", "{:.0f}")
         row("ten clicks: energy left after removing ten whole shots", "burst_residue", "",
             "small (shots cut short leave ~1)", "", "{:.3f}")

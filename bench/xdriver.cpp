@@ -180,6 +180,7 @@ namespace {
 struct Options {
     std::string game;
     std::string wave;
+    std::string restartServer;
     int idleSeconds = 30;
     int floodSeconds = 0;
     bool sound = false;
@@ -250,6 +251,8 @@ int main(int argc, char** argv) {
             options.floodSeconds = std::atoi(value.c_str());
         else if (key == "--sound")
             options.wave = value;
+        else if (key == "--restart-server")
+            options.restartServer = value;
         else if (key == "--short")
             options.short_ = value == "1";
     }
@@ -265,6 +268,9 @@ int main(int argc, char** argv) {
     if (!options.wave.empty())
         soundLatency(x, options.wave, x.screen->width_in_pixels / 2, x.screen->height_in_pixels / 2,
                      options.short_);
+    if (!options.restartServer.empty())
+        soundAfterServerRestart(x, options.restartServer, x.screen->width_in_pixels / 2,
+                                x.screen->height_in_pixels / 2);
     if (options.floodSeconds > 0)
         flood(x, game, options.floodSeconds);
     x.click(x.screen->width_in_pixels / 2, x.screen->height_in_pixels / 2, 3);

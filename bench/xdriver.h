@@ -42,3 +42,7 @@ double cpuSeconds(pid_t pid);
 
 // Records the null sink's monitor while clicking; prints its figures as "name value" lines.
 void soundLatency(XDriver& x, const std::string& wavePath, int clickX, int clickY, bool short_);
+
+// Runs the command, which stops the sound server and starts it again, waits a quiet moment and
+// times one click's sound: the game has to find its lost device and open it again.
+void soundAfterServerRestart(XDriver& x, const std::string& restartCommand, int clickX, int clickY);

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <signal.h>
 #include <sys/wait.h>
@@ -107,6 +108,41 @@ long bestOnset(const std::vector<float>& signal, const std::vector<float>& wave,
     return at;
 }
 
+// parec on the sink's monitor, read by a thread of its own until stop().
+struct RecorderRun {
+    Recording recording;
+    int readEnd = -1;
+    pid_t recorder = -1;
+    std::thread reader;
+
+    bool start() {
+        recorder = startRecorder(readEnd);
+        if (recorder < 0)
+            return false;
+        reader = std::thread(readAll, readEnd, std::ref(recording));
+        usleep(2500000); // the null sink holds back the first second of a new recording
+        return true;
+    }
+
+    std::vector<float> stop() {
+        kill(recorder, SIGTERM);
+        reader.join();
+        close(readEnd);
+        waitpid(recorder, nullptr, 0);
+        std::vector<float> signal(recording.samples.size());
+        std::transform(recording.samples.begin(), recording.samples.end(), signal.begin(),
+                       [](std::int16_t s) { return float(s) / 32768.0f; });
+        return signal;
+    }
+
+    // Milliseconds from the click to the first loud sample within half a second; < 0: none.
+    double latencyMs(const std::vector<float>& signal, double clicked) const {
+        const long from = indexAt(recording, clicked);
+        const long loud = firstLoud(signal, from, from + long(kRate * 0.5));
+        return loud < 0 ? -1 : (recording.offset + double(loud) / kRate - clicked) * 1e3;
+    }
+};
+
 void print(const char* name, double value) {
     std::printf("%s %.3f\n", name, value);
     std::fflush(stdout);
@@ -116,13 +152,10 @@ void print(const char* name, double value) {
 
 void soundLatency(XDriver& x, const std::string& wavePath, int clickX, int clickY, bool short_) {
     const std::vector<float> wave = loadWave(wavePath);
-    int readEnd = -1;
-    const pid_t recorder = startRecorder(readEnd);
-    if (recorder < 0 || wave.empty())
+    RecorderRun run;
+    if (wave.empty() || !run.start())
         return;
-    Recording recording;
-    std::thread reader(readAll, readEnd, std::ref(recording));
-    usleep(2500000); // the null sink holds back the first second of a new recording
+    const Recording& recording = run.recording;
 
     const int singles = short_ ? 3 : 8;
     std::vector<double> singleTimes, burstTimes;
@@ -142,20 +175,12 @@ void soundLatency(XDriver& x, const std::string& wavePath, int clickX, int click
         x.button(1, false);
     }
     usleep(1500000);
-    kill(recorder, SIGTERM);
-    reader.join();
-    close(readEnd);
-    waitpid(recorder, nullptr, 0);
-
-    std::vector<float> signal(recording.samples.size());
-    std::transform(recording.samples.begin(), recording.samples.end(), signal.begin(),
-                   [](std::int16_t s) { return float(s) / 32768.0f; });
+    const std::vector<float> signal = run.stop();
     std::vector<double> latencies;
     for (double clicked : singleTimes) {
-        const long from = indexAt(recording, clicked);
-        const long loud = firstLoud(signal, from, from + long(kRate * 0.5));
-        if (loud >= 0)
-            latencies.push_back((recording.offset + double(loud) / kRate - clicked) * 1e3);
+        const double latency = run.latencyMs(signal, clicked);
+        if (latency >= 0)
+            latencies.push_back(latency);
     }
     std::sort(latencies.begin(), latencies.end());
     print("sound_shots_heard", double(latencies.size()));
@@ -206,4 +231,24 @@ void soundLatency(XDriver& x, const std::string& wavePath, int clickX, int click
                                    .base() -
                                wave.begin());
     print("shot_length_ms", double(waveLoud) / kRate * 1e3);
+}
+
+void soundAfterServerRestart(XDriver& x, const std::string& restartCommand, int clickX,
+                             int clickY) {
+    if (std::system(restartCommand.c_str()) != 0)
+        return;
+    usleep(4000000); // quiet, as after a resume: nothing tells the game the server is back
+    RecorderRun run;
+    if (!run.start())
+        return;
+    x.move(clickX, clickY);
+    x.roundTrip();
+    x.button(1, true);
+    const double clicked = monotonicSeconds();
+    x.button(1, false);
+    usleep(1000000);
+    const std::vector<float> signal = run.stop();
+    const double latency = run.latencyMs(signal, clicked);
+    if (latency >= 0)
+        print("sound_latency_ms_after_restart", latency);
 }

@@ -6,11 +6,18 @@
 #include <AL/alc.h>
 #include <AL/alext.h> // ALC_CONNECTED
 #include <dlfcn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -29,6 +36,10 @@ constexpr int kIdleCheckMs = 1500;
 constexpr double kLeadInPeriods = 1.5;
 constexpr double kFallbackLeadInSeconds = 0.012;
 constexpr int kSettleMs = 20; // how long a device counts as just woken
+
+// While no device can be had, a play or an open tries again at most this often: a machine
+// without sound pays nothing for the shots.
+constexpr int kReopenIntervalMs = 1000;
 
 // libasound reports a missing card on stderr through its own handler, whatever OpenAL's log
 // level; the game prints nothing, so the handler is replaced before OpenAL first loads it.
@@ -54,6 +65,62 @@ void quietLibrariesOnce() {
         silenceAlsa();
     });
 }
+
+// OpenAL Soft 1.19 chooses its backend once, at its first call, and keeps it: a sound server
+// that does not answer then is never used, even once it is up. So while the session's server is
+// expected but does not answer, OpenAL is not called at all. The server's socket is found as
+// libpulse finds it; PipeWire's PulseAudio service listens on the same one.
+QString pulseSocket() {
+    QString server =
+        qEnvironmentVariable("PULSE_SERVER").section(' ', 0, 0, QString::SectionSkipEmpty);
+    if (!server.isEmpty()) {
+        if (server.startsWith('{')) // {machine id}address
+            server = server.section('}', 1);
+        if (server.startsWith(QLatin1String("unix:")))
+            return server.mid(5);
+        return server.startsWith('/') ? server : QString(); // over the network: not looked for
+    }
+    const QString runtime = qEnvironmentVariable("PULSE_RUNTIME_PATH");
+    if (!runtime.isEmpty())
+        return runtime + QStringLiteral("/native");
+    const QString userRuntime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return userRuntime.isEmpty() ? QString() : userRuntime + QStringLiteral("/pulse/native");
+}
+
+bool answers(const QString& socketPath) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(socketPath);
+    if (std::size_t(path.size()) >= sizeof address.sun_path)
+        return true; // cannot be asked here: OpenAL may try
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return true;
+    // A full backlog (EAGAIN) is a server all the same.
+    const bool answered =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ||
+        errno == EAGAIN;
+    ::close(fd);
+    return answered;
+}
+
+// Whether OpenAL may start now. A configuration of OpenAL's own (ALSOFT_CONF, ALSOFT_DRIVERS)
+// chooses its backend itself; otherwise a server is expected when PULSE_SERVER names one or
+// its socket's folder is there, as once a server has run in the session.
+bool mayStartOpenAl() {
+    static bool started = false;
+    if (started || qEnvironmentVariableIsSet("ALSOFT_CONF") ||
+        qEnvironmentVariableIsSet("ALSOFT_DRIVERS"))
+        return started = true;
+    const QString socket = pulseSocket();
+    const bool expected = !socket.isEmpty() && (qEnvironmentVariableIsSet("PULSE_SERVER") ||
+                                                QFileInfo(QFileInfo(socket).path()).isDir());
+    return started = !expected || answers(socket);
+}
+
+// The context each output last made current: asking OpenAL would cost a call on every play.
+ALCcontext* currentContext = nullptr;
 
 // The AL objects of one open sound: its samples, which belong to the device, and a ring of
 // voices playing them, which belong to the context and go with it when the device rests.
@@ -174,8 +241,10 @@ struct OpenAlSoundOutput::Device {
     };
 
     ALCdevice* device = nullptr;
+    bool reportsDisconnection = false; // ALC_EXT_disconnect, asked once at the open
     ALCcontext* context = nullptr;
     QElapsedTimer contextAge;
+    QElapsedTimer failedOpen; // the last open that found no device
     std::map<Handle, Sound> sounds;
     Handle lastHandle = 0;
     QTimer idleCheck;
@@ -196,30 +265,53 @@ struct OpenAlSoundOutput::Device {
     bool makeCurrent() const {
         if (!context)
             return false;
-        return alcGetCurrentContext() == context || alcMakeContextCurrent(context);
+        if (currentContext != context && !alcMakeContextCurrent(context))
+            return false;
+        currentContext = context;
+        return true;
     }
 
+    // One cheap query: OpenAL marks the device when the sound server goes away or restarts.
     bool connected() const {
         if (!device)
             return false;
         ALCint connected = ALC_TRUE;
-        if (alcIsExtensionPresent(device, "ALC_EXT_disconnect"))
+        if (reportsDisconnection)
             alcGetIntegerv(device, ALC_CONNECTED, 1, &connected);
         return connected == ALC_TRUE;
     }
 
-    // Before an open: opens the device when there is none or the sound server went away, with
-    // the sounds still open, and wakes it.
+    // Before an open or a play: a lost device is closed and opened again, with the sounds still
+    // open, and the device wakes. A device that cannot make a context is lost too, though it has
+    // not said so yet.
     bool ready() {
-        if (!connected()) {
+        if (device && !connected())
             disconnect();
-            device = alcOpenDevice(nullptr);
-        }
-        return wake();
+        const bool hadDevice = device != nullptr;
+        if (!device && !openDevice())
+            return false;
+        if (wake())
+            return true;
+        if (!hadDevice)
+            return false;
+        disconnect();
+        return openDevice() && wake();
     }
 
-    // Before every other call that needs the voices: a resting device gets its context back,
-    // and the sounds their voices. A lost device is left for the next open.
+    bool openDevice() {
+        if (failedOpen.isValid() && failedOpen.elapsed() < kReopenIntervalMs)
+            return false;
+        device = mayStartOpenAl() ? alcOpenDevice(nullptr) : nullptr;
+        if (!device) {
+            failedOpen.start();
+            return false;
+        }
+        failedOpen.invalidate();
+        reportsDisconnection = alcIsExtensionPresent(device, "ALC_EXT_disconnect");
+        return true;
+    }
+
+    // A resting device gets its context back, and the sounds their voices.
     bool wake() {
         if (!device || (!context && !createContext()))
             return false;
@@ -235,8 +327,8 @@ struct OpenAlSoundOutput::Device {
         const std::array<ALCint, 3> attributes{ALC_MAX_AUXILIARY_SENDS, 0, 0};
         context = alcCreateContext(device, attributes.data());
         contextAge.start();
-        if (!context || !alcMakeContextCurrent(context)) {
-            disconnect();
+        if (!context || !makeCurrent()) {
+            destroyContext();
             return false;
         }
         for (auto& [handle, sound] : sounds)
@@ -267,13 +359,15 @@ struct OpenAlSoundOutput::Device {
     void destroyContext() {
         if (!context)
             return;
-        if (alcGetCurrentContext() == context)
+        if (currentContext == context) {
             alcMakeContextCurrent(nullptr);
+            currentContext = nullptr;
+        }
         alcDestroyContext(context);
         context = nullptr;
     }
 
-    // Closing the device frees whatever samples it still holds.
+    // Closing the device frees whatever samples it still holds; the decoded sounds stay.
     void disconnect() {
         if (makeCurrent()) {
             for (auto& [handle, sound] : sounds)
@@ -295,26 +389,28 @@ OpenAlSoundOutput::OpenAlSoundOutput() : m_device(std::make_unique<Device>()) {
 
 OpenAlSoundOutput::~OpenAlSoundOutput() = default;
 
+// A readable file is kept open with or without a device, so a device found later plays it.
 SoundOutput::Handle OpenAlSoundOutput::open(const QString& path) {
-    if (!m_device->ready())
-        return 0;
+    const bool device = m_device->ready();
     std::optional<DecodedWave> wave = wave::decode(path);
     if (!wave)
         return 0;
-    Device::Sound sound{std::move(*wave), {}};
-    if (!upload(sound.wave, sound.voices))
-        return 0;
     const Handle handle = ++m_device->lastHandle;
-    m_device->sounds.emplace(handle, std::move(sound));
+    Device::Sound& sound =
+        m_device->sounds.emplace(handle, Device::Sound{std::move(*wave), {}}).first->second;
+    if (device)
+        upload(sound.wave, sound.voices);
     return handle;
 }
 
 void OpenAlSoundOutput::play(Handle handle) {
     Device::Sound* sound = m_device->find(handle);
-    if (!sound || !m_device->wake() || !sound->voices.valid())
+    if (!sound || !m_device->ready())
+        return;
+    Voices& voices = sound->voices;
+    if (!voices.valid() && !upload(sound->wave, voices))
         return;
     // The oldest voice takes the shot, so earlier shots ring on instead of being cut.
-    Voices& voices = sound->voices;
     const ALuint source = voices.sources[voices.next];
     voices.next = (voices.next + 1) % kVoices;
     const bool justWoken = m_device->contextAge.elapsed() < kSettleMs;
@@ -336,7 +432,7 @@ void OpenAlSoundOutput::close(Handle handle) {
     if (!sound)
         return;
     // A resting device wakes for it: deleting the samples needs a context.
-    if (m_device->wake())
+    if (sound->voices.buffer != 0 && m_device->wake())
         release(sound->voices);
     m_device->sounds.erase(handle);
 }

@@ -5,9 +5,11 @@
 #include <memory>
 
 // The sound device: OpenAL Soft for output and mixing, libsndfile for decoding. One instance
-// serves every sound control of the program. Without a device every call is a quiet no-op;
-// a device lost mid-run is opened again at the next open, with the sounds still open. A device
-// with nothing to play rests after a moment, so an idle game costs no mixing.
+// serves every sound control of the program. Without a device every call is a quiet no-op, but
+// sounds are kept open: a device lost mid-run (the sound server restarted) is opened again at
+// the next play or open, with every sound still open, and so is one that was missing at start,
+// tried at most once a second while there is none. A device with nothing to play rests after a
+// moment, so an idle game costs no mixing.
 class OpenAlSoundOutput final : public SoundOutput {
   public:
     OpenAlSoundOutput();

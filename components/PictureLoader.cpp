@@ -1,15 +1,12 @@
 #include "components/PictureLoader.h"
 
+#include "components/RegularFile.h"
+
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 #include <QtEndian>
 
-#include <cerrno>
 #include <climits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -17,42 +14,15 @@ constexpr qint64 kMaxFileBytes = qint64(256) << 20;
 // Qt's own guard on the decoded image, in megabytes: 100 megapixels of 32-bit colour fit.
 constexpr int kAllocationLimitMb = 512;
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
-
-// The bytes of a regular file of a sane size. Opened without blocking, so a FIFO or a device
-// is refused by its type and never waited on.
+// The bytes of a regular file of a sane size.
 std::optional<QByteArray> readRegularFile(const QString& path) {
-    const FileDescriptor file(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    struct stat info {};
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size > kMaxFileBytes)
+    RegularFile file(path);
+    if (!file.isOpen() || file.size() > kMaxFileBytes)
         return std::nullopt;
-    QByteArray bytes;
-    char chunk[65536];
-    for (;;) {
-        const ssize_t count = ::read(file.get(), chunk, sizeof chunk);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0 || bytes.size() + count > kMaxFileBytes)
-            return std::nullopt;
-        if (count == 0)
-            return bytes;
-        bytes.append(chunk, count);
-    }
+    std::optional<QByteArray> bytes = file.read(kMaxFileBytes + 1);
+    if (!bytes || bytes->size() > kMaxFileBytes)
+        return std::nullopt;
+    return bytes;
 }
 
 bool isSaneSize(const QSize& size) {

@@ -8,7 +8,7 @@ class SoundOutput {
     using Handle = int; // 0 means nothing is open
 
     virtual ~SoundOutput() = default;
-    // Decodes a wave file; 0 when it cannot be read or no device is there.
+    // Decodes a wave file; 0 when it cannot be read. Without a device it plays once one is found.
     virtual Handle open(const QString& path) = 0;
     // Starts a voice from the first sample and returns at once; earlier voices play on.
     virtual void play(Handle sound) = 0;

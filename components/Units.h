@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 class QScreen;
 
@@ -15,6 +17,21 @@ inline long long roundHalfEven(double value) {
     return std::llrint(std::nearbyint(value));
 }
 
+// A whole number held to the range of T, an integer of 16 or 32 bits (NaN gives 0): no value
+// the game stores wraps, and no conversion leaves its range.
+template <typename T> T saturate(double whole) {
+    static_assert(sizeof(T) <= 4, "a double holds every limit of T exactly");
+    if (std::isnan(whole))
+        return 0;
+    return T(std::clamp(whole, double(std::numeric_limits<T>::min()),
+                        double(std::numeric_limits<T>::max())));
+}
+
+// Rounded to the nearest whole number, halves to even, and held to the range of T.
+template <typename T> T roundTo(double value) {
+    return saturate<T>(std::nearbyint(value));
+}
+
 struct ScreenMetrics {
     double dpiX = 96.0;
     double dpiY = 96.0;
@@ -22,17 +39,13 @@ struct ScreenMetrics {
     double twipsPerPixelX() const { return kTwipsPerInch / dpiX; }
     double twipsPerPixelY() const { return kTwipsPerInch / dpiY; }
 
-    int toPixelsX(double twips) const { return int(roundHalfEven(twips / twipsPerPixelX())); }
-    int toPixelsY(double twips) const { return int(roundHalfEven(twips / twipsPerPixelY())); }
+    int toPixelsX(double twips) const { return roundTo<int>(twips / twipsPerPixelX()); }
+    int toPixelsY(double twips) const { return roundTo<int>(twips / twipsPerPixelY()); }
     double toTwipsX(double pixels) const { return pixels * twipsPerPixelX(); }
     double toTwipsY(double pixels) const { return pixels * twipsPerPixelY(); }
 
-    int himetricWidth(int pixels) const {
-        return int(roundHalfEven(pixels * kHimetricPerInch / dpiX));
-    }
-    int himetricHeight(int pixels) const {
-        return int(roundHalfEven(pixels * kHimetricPerInch / dpiY));
-    }
+    int himetricWidth(int pixels) const { return roundTo<int>(pixels * kHimetricPerInch / dpiX); }
+    int himetricHeight(int pixels) const { return roundTo<int>(pixels * kHimetricPerInch / dpiY); }
 };
 
 // The metrics of a screen, or of the primary screen (96 dpi where there is none).

@@ -1,7 +1,6 @@
 #include "components/WaveDecoder.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "components/RegularFile.h"
 
 #include <sndfile.h>
 
@@ -53,11 +52,12 @@ std::int16_t toPcm16(float sample) {
 }
 
 std::optional<DecodedWave> decode(const QString& path, int maxSeconds) {
-    // A pipe or a device under a wave's name would block the reader; only plain files are read.
-    if (!QFileInfo(path).isFile())
+    const RegularFile opened(path);
+    if (!opened.isOpen())
         return std::nullopt;
     SF_INFO info{};
-    SndFilePtr file(sf_open(QFile::encodeName(path).constData(), SFM_READ, &info));
+    // The descriptor stays the opened file's, which outlives the sound file.
+    SndFilePtr file(sf_open_fd(opened.descriptor(), SFM_READ, &info, SF_FALSE));
     if (!file || !plausible(info))
         return std::nullopt;
     sf_command(file.get(), SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);

@@ -1,5 +1,7 @@
 #include "playfield/Rules.h"
 
+#include "components/Units.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -8,8 +10,13 @@ namespace rules {
 
 namespace {
 
+// Every float stored into an integer is held to that integer's range.
 std::int32_t round32(double value) {
-    return std::int32_t(std::nearbyint(value));
+    return units::roundTo<std::int32_t>(value);
+}
+
+std::int32_t floor32(double value) {
+    return units::saturate<std::int32_t>(std::floor(value));
 }
 
 } // namespace
@@ -24,7 +31,7 @@ std::int32_t stripTop(double screenHeightTwips, double twipsPerPixelY, int launc
 }
 
 std::int16_t normalGunHalfWidth(int launcherWidth) {
-    return std::int16_t(std::floor(launcherWidth / 4.5));
+    return units::saturate<std::int16_t>(std::floor(launcherWidth / 4.5));
 }
 
 QString loadSpeedText(std::int32_t intervalMs, const QLocale& locale) {
@@ -33,8 +40,8 @@ QString loadSpeedText(std::int32_t intervalMs, const QLocale& locale) {
 }
 
 TargetPlace placeTarget(float r1, float r2, const TargetRoom& room) {
-    auto x = std::int32_t(std::floor(double(r1) * room.screenWidth));
-    auto y = std::int32_t(std::floor(double(r2) * room.screenHeight - room.stripHeight));
+    std::int32_t x = floor32(double(r1) * room.screenWidth);
+    std::int32_t y = floor32(double(r2) * room.screenHeight - room.stripHeight);
     const double rightLimit = double(room.screenWidth) - room.targetWidth;
     if (rightLimit < x)
         x = round32(rightLimit);
@@ -109,7 +116,7 @@ QLocale displayLocale() {
 
 GunDraw gunDraw(float X, std::int16_t halfWidth) {
     if (float(halfWidth) > X)
-        halfWidth = std::int16_t(std::nearbyint(X));
+        halfWidth = units::roundTo<std::int16_t>(X);
     return {X - float(halfWidth), halfWidth};
 }
 

@@ -5,6 +5,7 @@
 #include "components/PictureLoader.h"
 #include "components/Placement.h"
 #include "components/ProgramEnd.h"
+#include "components/WindowRole.h"
 #include "playfield/BlockTransfer.h"
 #include "playfield/BrowserLauncher.h"
 #include "playfield/DesktopSource.h"
@@ -42,7 +43,7 @@ constexpr float kLabel2Height = 255;
 } // namespace
 
 frmRange::frmRange(const PlayFieldServices& services)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       ImageList2(ImageList::fromResources(QStringLiteral("imagelist2"), 16, kBannerGrey, false,
                                           services.metrics)),
       MMControl1(services.sound),
@@ -75,6 +76,7 @@ frmRange::frmRange(const PlayFieldServices& services)
     Timer2.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(&Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
+    windowrole::keepOutOfTaskbar(this);
 }
 
 frmRange::~frmRange() = default;
@@ -170,8 +172,8 @@ void frmRange::Form_Load() {
     // of it that is ever shown.
     fillBacking();
     m_desktop = QImage();
-    m_state.screenWidth = std::int32_t(units::roundHalfEven(screenWidthTwips));
-    m_state.screenHeight = std::int32_t(units::roundHalfEven(screenHeightTwips));
+    m_state.screenWidth = units::roundTo<std::int32_t>(screenWidthTwips);
+    m_state.screenHeight = units::roundTo<std::int32_t>(screenHeightTwips);
     Picture2->setTop(float(m_state.screenHeight) - stripHeight);
     Picture2->setLeft(0);
     m_state.gunHalfWidth = rules::normalGunHalfWidth(launcher.Width);

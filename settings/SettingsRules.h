@@ -22,7 +22,7 @@ inline QString fullPathOf(const QString& folder, const QString& fileName) {
 // A picture's natural size in twips: its pixels times the screen's twips per pixel, as a whole
 // number (the labels show digits only).
 inline int pixelsToTwips(int pixels, double twipsPerPixel) {
-    return int(units::roundHalfEven(pixels * twipsPerPixel));
+    return units::roundTo<int>(pixels * twipsPerPixel);
 }
 
 // A control's place, given in twips, in pixels.

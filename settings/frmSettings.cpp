@@ -1,5 +1,6 @@
 #include "settings/frmSettings.h"
 
+#include "components/DialogTitleBar.h"
 #include "components/GameScreen.h"
 #include "components/Placement.h"
 
@@ -50,6 +51,8 @@ frmSettings::frmSettings(TargetHost& target, MessageBox& messages,
     }
     arrangeTabOrder();
     connectHandlers();
+    if (toolkitDrawsFrames())
+        DialogTitleBar::install(this);
     Form_Load();
     Text1->setFocus();
 }

@@ -21,6 +21,7 @@ class PlayFieldRulesTest : public QObject {
     void scoreNeverNegativeNorWraps();
     void scoreTextGroupsThousands();
     void gunClampSequence();
+    void gunArithmeticSaturates();
     void speedKeys();
     void weaponKeys();
     void bannerCycle();
@@ -153,6 +154,14 @@ void PlayFieldRulesTest::gunClampSequence() {
     QCOMPARE(gunDraw(588, 588).left, 0.0f); // not strictly greater: no clamp
     // A move over the target at Left 4000 plus 1005 is a move at 5005.
     QCOMPARE(gunDraw(4000.0f + 1005.0f, 588).left, gunDraw(5005, 588).left);
+}
+
+// A press dragged onto a monitor to the left of the field moves the pointer far past its edge.
+void PlayFieldRulesTest::gunArithmeticSaturates() {
+    QCOMPARE(gunDraw(-40000.0f, 588).halfWidthUsed, std::int16_t(-32768));
+    QCOMPARE(gunDraw(-40000.0f, 588).left, -7232.0f);
+    QCOMPARE(gunDraw(-32768.5f, 588).halfWidthUsed, std::int16_t(-32768));
+    QCOMPARE(normalGunHalfWidth(200000), std::int16_t(32767));
 }
 
 void PlayFieldRulesTest::speedKeys() {

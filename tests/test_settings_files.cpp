@@ -3,6 +3,7 @@
 // MEAS.DAT's scrambled lines, and writes that never lose the previous file when the folder or
 // the disk refuses them.
 #include "settings/files/SettingsFiles.h"
+#include "support/FileAttribute.h"
 #include "support/FolderBytes.h"
 
 #include <QDir>
@@ -20,23 +21,6 @@
 using namespace settingsfiles;
 
 namespace {
-
-// A folder that refuses new entries and renames even to root, while its files stay writable.
-class ImmutableFolder {
-  public:
-    explicit ImmutableFolder(QString folder) : m_folder(std::move(folder)) {
-        m_done = QProcess::execute("chattr", {"+i", m_folder}) == 0;
-    }
-    ~ImmutableFolder() {
-        if (m_done)
-            QProcess::execute("chattr", {"-i", m_folder});
-    }
-    bool done() const { return m_done; }
-
-  private:
-    QString m_folder;
-    bool m_done = false;
-};
 
 // Writes beyond a few bytes fail with EFBIG, for root too, as on a full disk.
 class FileSizeLimit {
@@ -84,6 +68,7 @@ class TestSettingsFiles : public QObject {
     void folderThatCannotBeWrittenLosesNothing();
     void failedWriteKeepsThePreviousFile();
     void refusedRenameKeepsTheOldFile();
+    void pictureFilesTakeTheirNamesTogether();
     void settingsFileThatIsAFifoIsNeverOpened();
     void passwordFileHoldsTheExampleBytes();
     void passwordStoresSpaceAndCommaAndUnencodable();
@@ -302,7 +287,7 @@ void TestSettingsFiles::failedWriteKeepsThePreviousFile() {
 void TestSettingsFiles::refusedRenameKeepsTheOldFile() {
     QTemporaryDir dir;
     writeCaption(dir.path(), "old");
-    ImmutableFolder immutable(dir.path());
+    const FileAttribute immutable(dir.path(), "i");
     if (!immutable.done())
         QSKIP("chattr +i is not available here");
     // Appended lines would never be read: the write fails, and says why.
@@ -313,6 +298,21 @@ void TestSettingsFiles::refusedRenameKeepsTheOldFile() {
     QVERIFY2(written.reasons[0].startsWith(dir.path() + ": "), qPrintable(written.reasons[0]));
     QCOMPARE(readAll(dir.filePath("caption.dat")), QByteArray("\"old\"\r\n"));
     QVERIFY(!replaceFile(dir.path(), kPictureNameFile, quotedLine("/a.bmp")));
+}
+
+void TestSettingsFiles::pictureFilesTakeTheirNamesTogether() {
+    QTemporaryDir dir;
+    writePicture(dir.path(), "/old.bmp", 15.0f, 30.0f);
+    // Both new files are written; the size then cannot take its name after the path has.
+    const FileAttribute appendOnly(dir.filePath("PICDIM.DAT"), "a");
+    if (!appendOnly.done())
+        QSKIP("chattr +a is not available here");
+    const WriteResult written = writePicture(dir.path(), "/new.bmp", 45.0f, 60.0f);
+    QVERIFY(!written);
+    QCOMPARE(written.fileName, QString("PICDIM.DAT"));
+    QCOMPARE(readAll(dir.filePath("PICNAM.DAT")), QByteArray("\"/old.bmp\"\r\n"));
+    QCOMPARE(readAll(dir.filePath("PICDIM.DAT")), QByteArray("15\r\n30\r\n"));
+    QCOMPARE(entriesOf(dir.path()), (QStringList{"PICDIM.DAT", "PICNAM.DAT"}));
 }
 
 void TestSettingsFiles::settingsFileThatIsAFifoIsNeverOpened() {

@@ -3,6 +3,7 @@
 // leaves no player's copy to hide it, else to the player's folder (made 0700); a write neither
 // takes is reported with the file and the reasons, and nothing on disk changes.
 #include "settings/files/SettingsFolders.h"
+#include "support/FileAttribute.h"
 #include "support/FixedSettingsFolders.h"
 #include "support/FolderBytes.h"
 
@@ -69,6 +70,7 @@ class TestSettingsFolders : public QObject {
     void writableProgramFolderTakesTheWriteAndTheCopyGoes();
     void unwritableProgramFolderSendsTheWriteToThePlayer();
     void writeNeitherFolderTakesIsReportedAndLosesNothing();
+    void pictureFilesAreNeverSplitAcrossTheFolders();
 
   private:
     std::unique_ptr<QTemporaryDir> m_root;
@@ -161,6 +163,26 @@ void TestSettingsFolders::writeNeitherFolderTakesIsReportedAndLosesNothing() {
     QCOMPARE(entriesOf(m_program), (QStringList{"PICNAM.DAT", "picdim.dat"}));
     QCOMPARE(entriesOf(m_program + "/picdim.dat"), QStringList{"keep"});
     QCOMPARE(readAll(m_home + "/.config"), QByteArray("not a folder"));
+}
+
+void TestSettingsFolders::pictureFilesAreNeverSplitAcrossTheFolders() {
+    writeRaw(m_program + "/PICNAM.DAT", "\"/shipped.bmp\"\r\n");
+    writeRaw(m_program + "/PICDIM.DAT", "15\r\n30\r\n");
+    QVERIFY(QDir().mkpath(m_player));
+    writeRaw(m_player + "/PICNAM.DAT", "\"/mine.bmp\"\r\n");
+    writeRaw(m_player + "/PICDIM.DAT", "45\r\n60\r\n");
+    // The player's size can be neither removed nor replaced; the path can.
+    const FileAttribute appendOnly(m_player + "/PICDIM.DAT", "a");
+    if (!appendOnly.done())
+        QSKIP("chattr +a is not available here");
+    const FixedSettingsFolders folders(m_program, m_player);
+    QVERIFY(!writePicture(folders, "/new.bmp", 75.0f, 90.0f));
+    QCOMPARE(readAll(m_program + "/PICNAM.DAT"), QByteArray("\"/shipped.bmp\"\r\n"));
+    QCOMPARE(readAll(m_program + "/PICDIM.DAT"), QByteArray("15\r\n30\r\n"));
+    QCOMPARE(readAll(m_player + "/PICNAM.DAT"), QByteArray("\"/mine.bmp\"\r\n"));
+    QCOMPARE(readAll(m_player + "/PICDIM.DAT"), QByteArray("45\r\n60\r\n"));
+    QCOMPARE(entriesOf(m_program), (QStringList{"PICDIM.DAT", "PICNAM.DAT"}));
+    QCOMPARE(entriesOf(m_player), (QStringList{"PICDIM.DAT", "PICNAM.DAT"}));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFolders)

@@ -3,7 +3,7 @@
 // first one not cut short; "close" and stopAll silence; the start screen's music and the play
 // field's shot sound play at once; an idle device rests, but not under a playing sound; float and
 // stereo waves play; missing and broken files only mean silence and the next good file plays; with
-// no device every call is a quiet no-op.
+// no device every call is a quiet no-op, and the sound stays open for a device found later.
 #include "components/MMControl.h"
 #include "components/OpenAlSoundOutput.h"
 #include "support/SoundCapture.h"
@@ -379,7 +379,8 @@ void TestSoundOutput::withoutDevice() {
     const SoundOutput::Handle handle = output.open(path("shoot.wav"));
     if (output.hasDevice())
         QSKIP("a sound device is present");
-    QCOMPARE(handle, 0);
+    // Kept open for a device found later; until then every call is a quiet no-op.
+    QVERIFY(handle != 0);
     output.play(handle);
     output.rewind(handle);
     output.close(handle);
@@ -388,7 +389,7 @@ void TestSoundOutput::withoutDevice() {
     control.setFileName(path("shoot.wav"));
     for (const char* command : {"open", "play", "prev", "close", "open", "play"})
         control.setCommand(command);
-    QVERIFY(!control.isOpen());
+    QVERIFY(control.isOpen());
     QVERIFY(!output.hasDevice());
 }
 

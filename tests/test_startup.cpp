@@ -5,11 +5,13 @@
 
 #include "app/frmLogin.h"
 #include "app/frmStart.h"
+#include "components/DialogTitleBar.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QtTest>
 
 class StartupTest : public QObject {
@@ -96,6 +98,8 @@ void StartupTest::loginAccessKeys() {
     QCOMPARE(QApplication::focusWidget(), login.txtUserName);
 }
 
+// The window system's close box, and the one of the title bar the game draws where the toolkit
+// would draw a frame with minimize and maximize boxes.
 void StartupTest::loginCloseBoxEndsTheProgram() {
     RecordingProgramEnd end;
     frmLogin login(end, units::ScreenMetrics{});
@@ -103,6 +107,18 @@ void StartupTest::loginCloseBoxEndsTheProgram() {
     QVERIFY(QTest::qWaitForWindowExposed(&login));
     login.close();
     QCOMPARE(end.ends, 1);
+
+    frmLogin framed(end, units::ScreenMetrics{});
+    const DialogTitleBar* bar = DialogTitleBar::install(&framed);
+    QVERIFY2(framed.windowFlags().testFlag(Qt::FramelessWindowHint),
+             qPrintable(QString::number(framed.windowFlags(), 16)));
+    QCOMPARE(framed.size(), QSize(250, 103 + DialogTitleBar::kHeight));
+    QCOMPARE(framed.txtUserName->geometry(), QRect(86, 8 + DialogTitleBar::kHeight, 155, 23));
+    framed.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&framed));
+    QCOMPARE(QApplication::focusWidget(), framed.txtUserName);
+    QTest::mouseClick(bar->closeBox(), Qt::LeftButton);
+    QCOMPARE(end.ends, 2);
 }
 
 void StartupTest::startScreenLayout() {

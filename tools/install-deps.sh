@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkgconf qt6-base-dev libopenal-dev libsndfile1-dev libpulse0
-          libxcb1-dev)
+          libxcb1-dev libwayland-dev)
 if [ "${1:-}" = test ] || [ "${1:-}" = bench ]; then
     packages+=(xvfb xdotool pulseaudio pulseaudio-utils imagemagick x11-utils x11-xserver-utils
                desktop-file-utils appstream sox libbenchmark-dev libxcb-xtest0-dev python3
@@ -13,7 +13,10 @@ if [ "${1:-}" = test ] || [ "${1:-}" = bench ]; then
     # The runs under headless sway: XWayland, the desktop portal, virtual keyboard and pointer.
     packages+=(sway swaybg grim wtype xwayland qt6-wayland xdg-desktop-portal
                xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire dbus-bin libglib2.0-bin
-               libwayland-dev libwayland-bin)
+               libwayland-bin)
+    # A sound server restarted under the game: PipeWire's PulseAudio service and its session
+    # manager, as GNOME and Plasma run them.
+    packages+=(pipewire-pulse wireplumber)
     # The runs under KWin: the protocol of its fake input, which their key client speaks.
     packages+=(plasma-wayland-protocols)
 fi

@@ -1,5 +1,7 @@
 #include "settings/files/SettingsFiles.h"
 
+#include "components/RegularFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -7,11 +9,14 @@
 #include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <string>
@@ -109,12 +114,7 @@ std::int32_t parseNumber(QByteArrayView token) {
 }
 
 std::optional<QByteArray> readFileStart(const QString& path) {
-    // Only a regular file: opening a FIFO or a device named like a settings file could block.
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+    RegularFile file(path);
     return file.read(kMaxReadBytes);
 }
 
@@ -140,6 +140,14 @@ QStringList spellingsOf(const QString& folder, const QString& name) {
         [&](const QString& entry) { return entry.compare(name, Qt::CaseInsensitive) != 0; });
     std::sort(entries.begin(), entries.end());
     return entries;
+}
+
+// Where a link leads, followed as QSaveFile follows it; the path itself when it is no link.
+QString linkTarget(const QString& path) {
+    QFileInfo info(path);
+    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.isSymLink() ? path : info.filePath();
 }
 
 void removeOtherSpellings(const QString& folder, const QString& name, const QString& kept) {
@@ -259,20 +267,92 @@ QString settingsPath(const QString& folder, const QString& name) {
 }
 
 WriteResult replaceFiles(const QString& folder, const QList<SettingsFile>& files) {
+    FileChanges changes;
+    WriteResult result = changes.replace(folder, files);
+    if (result)
+        changes.keep();
+    return result;
+}
+
+WriteResult FileChanges::replace(const QString& folder, const QList<SettingsFile>& files) {
     std::vector<std::unique_ptr<QSaveFile>> written;
     for (const SettingsFile& file : files) {
-        written.push_back(std::make_unique<QSaveFile>(settingsPath(folder, file.name)));
+        // Written through a link, as QSaveFile does: the link stays and its target is replaced.
+        written.push_back(std::make_unique<QSaveFile>(linkTarget(settingsPath(folder, file.name))));
         if (!writeTemporary(*written.back(), file))
             return refused(folder, file.name, written.back()->errorString());
     }
+    const std::size_t first = m_steps.size();
     for (std::size_t index = 0; index < written.size(); ++index) {
         QSaveFile& file = *written[index];
-        const QString name = files[qsizetype(index)].name;
-        if (!file.commit())
+        const QString& name = files[qsizetype(index)].name;
+        const Step step{file.fileName(), {}, folder, name, settingsPath(folder, name)};
+        if (const QString why = moveAside(file.fileName(), step); !why.isEmpty()) {
+            undoFrom(first);
+            return refused(folder, name, why);
+        }
+        if (!file.commit()) {
+            undoFrom(first);
             return refused(folder, name, file.errorString());
-        removeOtherSpellings(folder, name, file.fileName());
+        }
     }
     return {true, {}, {}};
+}
+
+bool FileChanges::remove(const QString& folder, const QList<SettingsFile>& files) {
+    const std::size_t first = m_steps.size();
+    for (const SettingsFile& file : files) {
+        for (const QString& entry : spellingsOf(folder, file.name)) {
+            const QString path = folder + '/' + entry;
+            if (QFileInfo(path).isDir() || !moveAside(path, {path, {}, {}, {}, {}}).isEmpty()) {
+                undoFrom(first);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void FileChanges::keep() {
+    for (const Step& step : m_steps) {
+        if (!step.movedAside.isEmpty())
+            QFile::remove(step.movedAside);
+        if (!step.name.isEmpty())
+            removeOtherSpellings(step.folder, step.name, step.spelling);
+    }
+    m_steps.clear();
+}
+
+void FileChanges::undo() {
+    undoFrom(0);
+}
+
+QString FileChanges::moveAside(const QString& path, Step step) {
+    if (QFileInfo::exists(path)) {
+        // A name of its own is taken first, so the rename replaces nothing else.
+        QTemporaryFile aside(path + QStringLiteral(".old-XXXXXX"));
+        if (!aside.open())
+            return aside.errorString();
+        if (::rename(QFile::encodeName(path).constData(),
+                     QFile::encodeName(aside.fileName()).constData()) != 0)
+            return qt_error_string(errno);
+        aside.setAutoRemove(false);
+        step.movedAside = aside.fileName();
+    }
+    m_steps.push_back(std::move(step));
+    return {};
+}
+
+void FileChanges::undoFrom(std::size_t first) {
+    while (m_steps.size() > first) {
+        const Step step = m_steps.back();
+        m_steps.pop_back();
+        if (step.movedAside.isEmpty())
+            QFile::remove(step.path);
+        else
+            ::rename(QFile::encodeName(step.movedAside).constData(),
+                     QFile::encodeName(step.path).constData());
+    }
 }
 
 QList<SettingsFile> pictureFiles(const QString& picturePath, float width, float height) {

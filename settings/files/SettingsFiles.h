@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 // The only code that knows the settings files' bytes: Windows-1252 text (UTF-8 for a text it
 // cannot hold), one value a line, every line ending in CR LF. Quoted lines hold text, number
@@ -84,9 +85,41 @@ struct WriteResult {
     explicit operator bool() const { return kept; }
 };
 
-// Replaces the files whole and together: each is written to a temporary file in the folder, and
-// only once all are written do they take their names, over whichever spelling exists. A failed
-// write leaves the old files intact.
+// Changes to settings files, in one folder or several, that are undone unless kept: a file that
+// is replaced or removed is first moved aside to a free name beside it, and undoing moves it back,
+// bytes, mode and spelling as they were.
+class FileChanges {
+  public:
+    FileChanges() = default;
+    ~FileChanges() { undo(); }
+    FileChanges(const FileChanges&) = delete;
+    FileChanges& operator=(const FileChanges&) = delete;
+
+    // Writes each file to a temporary file in the folder; once all are written they take their
+    // names, over whichever spelling exists. When one fails, the folder is as it was.
+    WriteResult replace(const QString& folder, const QList<SettingsFile>& files);
+    // Removes every spelling of the files' names; when one stays, the folder is as it was.
+    bool remove(const QString& folder, const QList<SettingsFile>& files);
+    void keep();
+    void undo();
+
+  private:
+    struct Step {
+        QString path;       // the file replaced, removed or made
+        QString movedAside; // where the old file is kept; empty when there was none
+        QString folder;     // for a replaced file: where its other spellings go at keep()
+        QString name;
+        QString spelling; // the spelling written
+    };
+    // Why the file could not be moved aside; empty when it was, or when there is none.
+    QString moveAside(const QString& path, Step step);
+    void undoFrom(std::size_t first);
+
+    std::vector<Step> m_steps;
+};
+
+// Replaces the files whole and together (FileChanges::replace, kept when all are written). A
+// failed write leaves the old files intact.
 WriteResult replaceFiles(const QString& folder, const QList<SettingsFile>& files);
 inline WriteResult replaceFile(const QString& folder, const QString& name,
                                const QByteArray& content,

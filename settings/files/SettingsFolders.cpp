@@ -12,21 +12,6 @@ namespace {
 constexpr QFileDevice::Permissions kOwnerOnly =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
-// Removes every spelling of the files' names from the folder; false when one stays.
-bool removeCopies(const QString& folder, const QList<SettingsFile>& files) {
-    bool allGone = true;
-    for (const SettingsFile& file : files) {
-        for (QString path = settingsPath(folder, file.name); QFileInfo::exists(path);
-             path = settingsPath(folder, file.name)) {
-            if (!QFile::remove(path)) {
-                allGone = false;
-                break;
-            }
-        }
-    }
-    return allGone;
-}
-
 } // namespace
 
 QString InstalledSettingsFolders::programFolder() const {
@@ -77,17 +62,26 @@ std::optional<QString> readCaption(const SettingsFolders& folders) {
 }
 
 WriteResult storeFiles(const SettingsFolders& folders, const QList<SettingsFile>& files) {
-    const WriteResult inProgramFolder = replaceFiles(folders.programFolder(), files);
+    // Undone unless kept: a write that is not kept leaves both folders as they were, so the
+    // files never come to be read half new, half old.
+    FileChanges changes;
+    const WriteResult inProgramFolder = changes.replace(folders.programFolder(), files);
     const QString player = folders.playerFolder();
-    if (player.isEmpty() || (inProgramFolder && removeCopies(player, files)))
+    if (player.isEmpty() || (inProgramFolder && changes.remove(player, files))) {
+        changes.keep();
         return inProgramFolder;
+    }
     WriteResult inPlayerFolder = makePrivateFolder(player)
-                                     ? replaceFiles(player, files)
+                                     ? changes.replace(player, files)
                                      : WriteResult{false,
                                                    files.first().name,
                                                    {QDir::toNativeSeparators(player) +
                                                     QStringLiteral(": the folder cannot be made")}};
-    if (inPlayerFolder || inProgramFolder)
+    if (inPlayerFolder) {
+        changes.keep();
+        return inPlayerFolder;
+    }
+    if (inProgramFolder)
         return inPlayerFolder;
     // The file the program folder refused, and why each folder did.
     return {false, inProgramFolder.fileName, inProgramFolder.reasons + inPlayerFolder.reasons};

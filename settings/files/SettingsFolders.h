@@ -44,8 +44,8 @@ std::optional<PictureSize> readPictureSize(const SettingsFolders& folders);
 std::optional<QString> readCaption(const SettingsFolders& folders);
 
 // Into the program folder when it takes the files, and then no player's copy of them is left to
-// hide them; else into the player's folder. Not kept when neither takes them, and then both
-// folders are as they were.
+// hide them; else into the player's folder. A write that is not kept, because neither folder
+// takes the files or a player's copy would hide them, leaves both folders as they were.
 WriteResult storeFiles(const SettingsFolders& folders, const QList<SettingsFile>& files);
 
 inline WriteResult writePicture(const SettingsFolders& folders, const QString& picturePath,

@@ -14,6 +14,15 @@ record_sink_start "$WORK/music.raw"
 sleep 2.5 # the null sink holds back the first second of a new recording
 start_game
 login=$(wait_window Login)
+# An ordinary window, which every window manager gives the focus, kept out of the task bar and
+# the pager, and named and drawn as the game's desktop entry.
+props=$(xprop -id "$login" _NET_WM_WINDOW_TYPE _NET_WM_STATE WM_CLASS _NET_WM_ICON)
+grep -qa '_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_NORMAL$' <<<"$props" ||
+    fail "the login is no normal window: $props"
+grep -qa '_NET_WM_STATE_SKIP_TASKBAR, _NET_WM_STATE_SKIP_PAGER' <<<"$props" ||
+    fail "the login is not kept out of the task bar and pager"
+grep -qa 'WM_CLASS(STRING) = "deskwreck", "deskwreck"' <<<"$props" || fail "wrong class: $props"
+grep -qa 'Icon (128 x 128)' <<<"$props" || fail "the login has no icon of the game's"
 xdotool key --window "$login" Return
 start=$(wait_window 'Deskwreck!')
 sleep 1.5
