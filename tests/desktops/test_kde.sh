@@ -113,16 +113,22 @@ play() {
 }
 game_ended() { ! kill -0 "$GAME_PID" 2>/dev/null && { wait "$GAME_PID" || true; }; }
 
-# identity_problem REPORT: what is wrong with how KWin knows the window, if anything: it must
-# know it by the game's desktop entry, and, through XWayland, where the game can say so, keep
-# it out of the task bar and the pager.
+# identity_problem REPORT: what is wrong with how KWin knows the window, if anything. A Wayland
+# window names the game's desktop entry; an X11 one names it too or has the class the entry
+# claims (StartupWMClass), by which Plasma ties X11 windows to entries. Through XWayland, where
+# the game can say so, the window stays out of the task bar and the pager.
 identity_problem() {
-    local caption id
+    local caption id class claimed
     caption=$(json_field "$1" caption) id=$(json_field "$1" desktopFileName)
-    [ "$id" = $APP_ID ] ||
-        echo "KWin knows \"$caption\" as \"$id\" (class $(json_field "$1" resourceClass)), not $APP_ID"
-    [ "$(json_field "$1" xwayland)" = false ] ||
-        [ "$(json_field "$1" skipTaskbar)$(json_field "$1" skipPager)" = truetrue ] ||
+    class=$(json_field "$1" resourceClass)
+    claimed=$(sed -n 's/^StartupWMClass=//p' "$KDE_HOME/.local/share/applications/$APP_ID.desktop")
+    if [ "$(json_field "$1" xwayland)" = false ]; then
+        [ "$id" = $APP_ID ] || echo "KWin knows \"$caption\" as \"$id\", not $APP_ID"
+        return 0
+    fi
+    [ "$id" = $APP_ID ] || { [ -n "$class" ] && [ "$class" = "$claimed" ]; } ||
+        echo "KWin knows \"$caption\" as \"$id\", class \"$class\", which $APP_ID does not claim"
+    [ "$(json_field "$1" skipTaskbar)$(json_field "$1" skipPager)" = truetrue ] ||
         echo "\"$caption\" is in the task bar or the pager"
 }
 
