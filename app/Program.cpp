@@ -64,7 +64,11 @@ int hideDelayMs() {
     return compositorRunning() || isWaylandSession() ? 200 : 60;
 }
 
-Program::Program() : Program(makeDesktopSource()) {}
+Program::Program() : Program(makeDesktopSource()) {
+    // The portal learns who the game is at its first call.
+    if (isWaylandSession())
+        m_scope = std::make_unique<AppScope>(QDBusConnection::sessionBus());
+}
 
 Program::Program(std::unique_ptr<DesktopSource> desktop) : m_desktop(std::move(desktop)) {}
 
@@ -75,6 +79,8 @@ Program::~Program() {
 void Program::start() {
     // The monitor the player is using: the login appears there, and everything after it.
     gamescreen::choose(gamescreen::underPointer());
+    if (m_scope)
+        m_scope->join();
     m_login = std::make_unique<frmLogin>(m_programEnd, gamescreen::metrics());
     m_login->onLoggedIn = [this] { showStartScreen(); };
     m_login->Form_Load();
@@ -91,8 +97,17 @@ void Program::prepareDesktopWhileLoginFocused() {
             if (!m_login || focused != m_login->windowHandle())
                 return;
             QObject::disconnect(m_focusWatch);
-            m_desktop->prepare(PortalDesktopSource::parentWindowHandle(m_login.get()));
+            afterScope([this, parent = PortalDesktopSource::parentWindowHandle(m_login.get())] {
+                m_desktop->prepare(parent);
+            });
         });
+}
+
+void Program::afterScope(std::function<void()> then) {
+    if (m_scope)
+        m_scope->whenSettled(std::move(then));
+    else
+        then();
 }
 
 void Program::showStartScreen() {
@@ -106,13 +121,13 @@ void Program::showStartScreen() {
     QGuiApplication::sync();
     QTimer::singleShot(hideDelayMs(), qApp, [this] {
         m_login.reset();
-        m_desktop->capture(gamescreen::screen(), [this] { loadStartScreen(); });
+        afterScope(
+            [this] { m_desktop->capture(gamescreen::screen(), [this] { loadStartScreen(); }); });
     });
     // What needs no snapshot is done while the windows beneath repaint.
     m_sound.prepare();
     m_start = std::make_unique<frmStart>(
-        makeServices(m_sound, m_messages, m_programEnd, *m_desktop, m_browser,
-                     m_settingsFolders));
+        makeServices(m_sound, m_messages, m_programEnd, *m_desktop, m_browser, m_settingsFolders));
 }
 
 void Program::loadStartScreen() {

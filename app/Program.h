@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppScope.h"
 #include "app/frmLogin.h"
 #include "app/frmStart.h"
 #include "components/MessageBox.h"
@@ -27,6 +28,8 @@ class Program {
 
   private:
     void prepareDesktopWhileLoginFocused();
+    // Runs `then` once the game's scope is settled, where it joins one.
+    void afterScope(std::function<void()> then);
     void showStartScreen();
     void loadStartScreen();
 
@@ -34,6 +37,7 @@ class Program {
     QtMessageBox m_messages;
     QtProgramEnd m_programEnd{m_sound};
     std::unique_ptr<DesktopSource> m_desktop;
+    std::unique_ptr<AppScope> m_scope; // before the first call of the portal
     XdgBrowserLauncher m_browser;
     settingsfiles::InstalledSettingsFolders m_settingsFolders;
     std::unique_ptr<frmLogin> m_login;

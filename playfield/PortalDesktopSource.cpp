@@ -2,16 +2,20 @@
 
 #include "components/PictureLoader.h"
 #include "playfield/OutputCut.h"
+#include "playfield/PortalAppId.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QUrl>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +24,7 @@ const QString kDesktopPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString kPermissionStore = QStringLiteral("org.freedesktop.impl.portal.PermissionStore");
 const QString kPermissionStorePath = QStringLiteral("/org/freedesktop/impl/portal/PermissionStore");
+const QString kBackendPrefix = QStringLiteral("org.freedesktop.impl.portal.desktop.");
 
 // The portal names a request after its caller's unique bus name and the caller's token.
 QString predictedRequestPath(const QDBusConnection& bus, const QString& token) {
@@ -56,7 +61,8 @@ PortalScreenshotRequest::PortalScreenshotRequest(QDBusConnection bus, const QStr
         closeRequest();
         finish(std::nullopt);
     });
-    m_timeout.start(timeoutMs);
+    if (timeoutMs > 0)
+        m_timeout.start(timeoutMs);
 
     QDBusMessage call = QDBusMessage::createMethodCall(
         kService, kDesktopPath, QStringLiteral("org.freedesktop.portal.Screenshot"),
@@ -67,12 +73,13 @@ PortalScreenshotRequest::PortalScreenshotRequest(QDBusConnection bus, const QStr
     call << parentWindow << options;
     whenAnswered(m_bus, call, this, [this](const QDBusMessage& reply) {
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+            stopListening();
             finish(std::nullopt);
             return;
         }
         // Portals before version 0.9 name a request path of their own: listen there instead.
         const QString path = qvariant_cast<QDBusObjectPath>(reply.arguments().at(0)).path();
-        if (!path.isEmpty() && path != m_path && m_done) {
+        if (!path.isEmpty() && path != m_path && m_listening) {
             stopListening();
             listenOn(path);
         }
@@ -85,22 +92,16 @@ PortalScreenshotRequest::~PortalScreenshotRequest() {
 
 void PortalScreenshotRequest::listenOn(const QString& path) {
     m_path = path;
-    m_bus.connect(kService, m_path, kRequestInterface, QStringLiteral("Response"), this,
-                  SLOT(Response(uint, QVariantMap)));
+    m_listening = m_bus.connect(kService, m_path, kRequestInterface, QStringLiteral("Response"),
+                                this, SLOT(Response(uint, QVariantMap)));
 }
 
 void PortalScreenshotRequest::stopListening() {
+    if (!m_listening)
+        return;
+    m_listening = false;
     m_bus.disconnect(kService, m_path, kRequestInterface, QStringLiteral("Response"), this,
                      SLOT(Response(uint, QVariantMap)));
-}
-
-void PortalScreenshotRequest::cancel() {
-    if (!m_done)
-        return;
-    m_done = nullptr;
-    m_timeout.stop();
-    stopListening();
-    closeRequest();
 }
 
 void PortalScreenshotRequest::closeRequest() {
@@ -110,34 +111,48 @@ void PortalScreenshotRequest::closeRequest() {
 }
 
 void PortalScreenshotRequest::Response(uint response, const QVariantMap& results) {
+    // A request is answered once.
+    stopListening();
     const QUrl uri(results.value(QStringLiteral("uri")).toString());
-    if (response == 0 && uri.isLocalFile())
-        finish(uri.toLocalFile());
-    else
-        finish(std::nullopt);
+    const std::optional<QString> path =
+        uri.isLocalFile() ? std::optional(uri.toLocalFile()) : std::nullopt;
+    if (!m_done) {
+        if (path)
+            deletePortalFile(*path);
+        return;
+    }
+    finish(response == 0 ? path : std::nullopt);
+    if (response != 0 && path)
+        deletePortalFile(*path);
 }
 
 void PortalScreenshotRequest::finish(std::optional<QString> path) {
     if (!m_done)
         return;
     m_timeout.stop();
-    stopListening();
-    // Cleared first: `done` may delete this request.
+    // Cleared first: `done` may end the source that owns this request.
     Done done = std::move(m_done);
     m_done = nullptr;
     done(std::move(path));
 }
 
-std::optional<QImage> takePortalPicture(const QString& path) {
-    std::optional<QImage> picture = loadPicture(path);
+void deletePortalFile(const QString& path) {
     const QFileInfo file(path);
     if (file.isFile() || file.isSymLink())
         QFile::remove(path);
+}
+
+std::optional<QImage> takePortalPicture(const QString& path) {
+    std::optional<QImage> picture = loadPicture(path);
+    deletePortalFile(path);
     return picture;
 }
 
 PortalDesktopSource::PortalDesktopSource(QDBusConnection bus, int timeoutMs)
-    : m_bus(std::move(bus)), m_timeoutMs(timeoutMs) {}
+    : m_bus(std::move(bus)), m_timeoutMs(timeoutMs) {
+    m_pictureWait.setSingleShot(true);
+    QObject::connect(&m_pictureWait, &QTimer::timeout, &m_context, [this] { requestPicture(); });
+}
 
 PortalDesktopSource::~PortalDesktopSource() = default;
 
@@ -154,15 +169,62 @@ QString PortalDesktopSource::parentWindowHandle(const QWidget* window) {
 }
 
 void PortalDesktopSource::prepare(const QString& focusedWindow) {
+    m_preparing = true;
     // The game's id is registered before any other call of the portal; older portals refuse
-    // the call and take the id from how the game was started.
+    // the call and take the id from the systemd unit the game runs in.
     QDBusMessage call = QDBusMessage::createMethodCall(
         kService, kDesktopPath, QStringLiteral("org.freedesktop.host.portal.Registry"),
         QStringLiteral("Register"));
     call << QString::fromLatin1(kAppId) << QVariantMap();
     whenAnswered(m_bus, call, &m_context, [this, focusedWindow](const QDBusMessage& reply) {
-        const bool registered = reply.type() == QDBusMessage::ReplyMessage;
-        lookUpPermission(registered ? QString::fromLatin1(kAppId) : QString(), focusedWindow);
+        const QString appId = reply.type() == QDBusMessage::ReplyMessage
+                                  ? QString::fromLatin1(kAppId)
+                                  : portalAppIdFromUnit(userUnitFromCgroup(ownCgroup()));
+        askBackendsWhetherTheyAsk([this, appId, focusedWindow](bool asks) {
+            if (asks)
+                lookUpPermission(appId, focusedWindow);
+            else
+                questionSettled();
+        });
+    });
+}
+
+// The portal consults its permission store and puts a question only where its back end's
+// Screenshot is version 2 or later (GNOME's); the others (Plasma's, wlroots') take the picture
+// at once. The portal started its back ends before it answered the game's first call, so the
+// running ones are asked. A back end without the version reads as 0, as the portal reads it.
+void PortalDesktopSource::askBackendsWhetherTheyAsk(std::function<void(bool)> then) {
+    const QDBusMessage list = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListNames"));
+    whenAnswered(m_bus, list, &m_context, [this, then](const QDBusMessage& reply) {
+        QStringList backends;
+        for (const QString& name : reply.arguments().value(0).toStringList())
+            if (name.startsWith(kBackendPrefix))
+                backends << name;
+        if (backends.isEmpty()) {
+            then(false);
+            return;
+        }
+        struct Tally {
+            qsizetype unanswered;
+            bool asks = false;
+        };
+        auto tally = std::make_shared<Tally>(Tally{backends.size()});
+        for (const QString& backend : backends) {
+            QDBusMessage get = QDBusMessage::createMethodCall(
+                backend, kDesktopPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                QStringLiteral("Get"));
+            get << QStringLiteral("org.freedesktop.impl.portal.Screenshot")
+                << QStringLiteral("version");
+            whenAnswered(m_bus, get, &m_context, [tally, then](const QDBusMessage& version) {
+                const QVariant value = version.arguments().value(0);
+                tally->asks =
+                    tally->asks || qvariant_cast<QDBusVariant>(value).variant().toUInt() >= 2;
+                if (--tally->unanswered == 0)
+                    then(tally->asks);
+            });
+        }
     });
 }
 
@@ -174,42 +236,68 @@ void PortalDesktopSource::lookUpPermission(const QString& appId, const QString& 
         QMap<QString, QStringList> permissions;
         if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
             qvariant_cast<QDBusArgument>(reply.arguments().at(0)) >> permissions;
-        if (!permissions.value(appId).contains(QStringLiteral("yes")))
+        // A stored "no" is a refusal the portal gives at once, without a question.
+        const QStringList stored = permissions.value(appId);
+        if (stored.contains(QStringLiteral("yes")) || stored.contains(QStringLiteral("no")))
+            questionSettled();
+        else
             askOnBehalfOf(focusedWindow);
     });
 }
 
 void PortalDesktopSource::askOnBehalfOf(const QString& focusedWindow) {
-    if (m_capturing)
+    // Once the picture is asked for, a question would be a second dialog.
+    if (m_pictureAsked) {
+        questionSettled();
         return;
-    m_question = std::make_unique<PortalScreenshotRequest>(m_bus, focusedWindow, m_timeoutMs,
-                                                           [this](std::optional<QString> path) {
-                                                               if (path)
-                                                                   takePortalPicture(*path);
-                                                               m_question.release()->deleteLater();
-                                                           });
+    }
+    m_questionOpen = true;
+    // No time limit, no Close: a closed request may still come back with a picture that could
+    // then not be deleted, and the question stays on the screen whatever the game does.
+    m_requests.push_back(std::make_unique<PortalScreenshotRequest>(
+        m_bus, focusedWindow, 0, [this](std::optional<QString> path) {
+            if (path)
+                deletePortalFile(*path);
+            m_questionOpen = false;
+            m_questionDone.start();
+            questionSettled();
+        }));
+}
+
+void PortalDesktopSource::questionSettled() {
+    m_preparing = false;
+    if (!m_ready || m_pictureAsked)
+        return;
+    const qint64 left = m_questionDone.isValid() ? kQuestionSettleMs - m_questionDone.elapsed() : 0;
+    m_pictureWait.start(int(std::max<qint64>(left, 0)));
 }
 
 void PortalDesktopSource::capture(QScreen* screen, std::function<void()> ready) {
-    m_capturing = true;
     m_picture = {};
-    // A question still unanswered when the login is gone was never put to the player.
-    if (m_question) {
-        m_question->cancel();
-        m_question.release()->deleteLater();
-    }
+    m_screen = screen;
+    m_ready = std::move(ready);
+    // The first-run checks and the question are waited for within the time limit, after which
+    // the picture is asked for all the same.
+    if (m_preparing || m_questionOpen)
+        m_pictureWait.start(m_timeoutMs);
+    else
+        questionSettled();
+}
+
+void PortalDesktopSource::requestPicture() {
+    if (m_pictureAsked)
+        return;
+    m_pictureAsked = true;
     std::vector<QRect> outputs;
     for (const QScreen* output : QGuiApplication::screens())
         outputs.push_back(output->geometry());
-    const QRect chosen = screen ? screen->geometry() : QRect();
-    const double scale = screen ? screen->devicePixelRatio() : 1.0;
-    m_request = std::make_unique<PortalScreenshotRequest>(
-        m_bus, QString(), m_timeoutMs,
-        [this, outputs, chosen, scale, ready = std::move(ready)](std::optional<QString> path) {
+    const QRect chosen = m_screen ? m_screen->geometry() : QRect();
+    const double scale = m_screen ? m_screen->devicePixelRatio() : 1.0;
+    m_requests.push_back(std::make_unique<PortalScreenshotRequest>(
+        m_bus, QString(), m_timeoutMs, [this, outputs, chosen, scale](std::optional<QString> path) {
             if (path)
                 if (const auto picture = takePortalPicture(*path))
                     m_picture = cutOutOutput(*picture, outputs, chosen, scale);
-            m_request.release()->deleteLater();
-            ready();
-        });
+            std::exchange(m_ready, {})();
+        }));
 }

@@ -3,27 +3,31 @@
 #include "playfield/DesktopSource.h"
 
 #include <QDBusConnection>
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 // One request to the desktop portal's Screenshot interface. It listens for its answer on the
 // request path it predicts before it calls, so an answer sent at once is not missed, and waits
 // with the event loop running. `done` runs once: with the picture file's path, or with none on a
-// refusal, an error, or no answer in time.
+// refusal, an error, or no answer within the time limit, when the request is closed. It goes on
+// listening until the portal answers, however late: a picture that comes after `done` ran is
+// deleted unread, so that nothing the game asked for stays among the player's files.
 class PortalScreenshotRequest final : public QObject {
     Q_OBJECT
   public:
     using Done = std::function<void(std::optional<QString> path)>;
 
+    // With a `timeoutMs` of 0 there is no time limit: the request waits for its answer.
     PortalScreenshotRequest(QDBusConnection bus, const QString& parentWindow, int timeoutMs,
                             Done done);
     ~PortalScreenshotRequest() override;
 
-    // Gives up the request: the portal is told, and `done` never runs.
-    void cancel();
     QString requestPath() const { return m_path; }
 
   private slots:
@@ -37,6 +41,7 @@ class PortalScreenshotRequest final : public QObject {
 
     QDBusConnection m_bus;
     QString m_path;
+    bool m_listening = false;
     QTimer m_timeout;
     Done m_done;
 };
@@ -48,15 +53,23 @@ class PortalScreenshotRequest final : public QObject {
 class PortalDesktopSource final : public DesktopSource {
   public:
     static constexpr int kDefaultTimeoutMs = 60000;
+    // After the desktop's question is answered, how long its dialog and the dimming around it
+    // may take to leave the screen: GNOME fades both out in 100 ms, and a software-rendered
+    // session can take a few frames more to draw the result.
+    static constexpr int kQuestionSettleMs = 500;
     static constexpr const char* kAppId = "org.example.Deskwreck";
 
     explicit PortalDesktopSource(QDBusConnection bus, int timeoutMs = timeoutFromEnvironment());
     ~PortalDesktopSource() override;
 
-    // Registers the game's id where the portal offers it, and, unless the permission to take
-    // pictures silently is stored already, asks once naming the focused window as parent, so
-    // the desktop can put its question to the player. That picture is dropped.
+    // Registers the game's id where the portal offers it. Where the desktop asks the player
+    // before a first picture (a back end of the portal whose Screenshot is version 2 or later,
+    // as GNOME's) and the permission store holds no answer yet, asks once naming the focused
+    // window as parent, so the desktop can put its question to the player. That picture is
+    // deleted unread.
     void prepare(const QString& focusedWindow) override;
+    // Waits, within the time limit, until the question is settled and its dialog has left the
+    // screen, then asks for the picture: never two requests of the portal at once.
     void capture(QScreen* screen, std::function<void()> ready) override;
     QImage grab() override { return std::exchange(m_picture, {}); }
 
@@ -67,17 +80,28 @@ class PortalDesktopSource final : public DesktopSource {
     static int timeoutFromEnvironment();
 
   private:
+    void askBackendsWhetherTheyAsk(std::function<void(bool)> then);
     void lookUpPermission(const QString& appId, const QString& focusedWindow);
     void askOnBehalfOf(const QString& focusedWindow);
+    void questionSettled();
+    void requestPicture();
 
     QDBusConnection m_bus;
     int m_timeoutMs;
     QObject m_context; // ends the replies' handlers with the source
-    std::unique_ptr<PortalScreenshotRequest> m_question;
-    std::unique_ptr<PortalScreenshotRequest> m_request;
-    bool m_capturing = false;
+    // Every request made, each listening for its answer for as long as the game runs.
+    std::vector<std::unique_ptr<PortalScreenshotRequest>> m_requests;
+    bool m_preparing = false;     // the first-run checks are under way
+    bool m_questionOpen = false;  // the question's request has had no answer
+    QElapsedTimer m_questionDone; // since the question was answered
+    QTimer m_pictureWait;         // until the picture is asked for
+    bool m_pictureAsked = false;
+    QPointer<QScreen> m_screen;
+    std::function<void()> m_ready; // set while a capture waits or runs
     QImage m_picture;
 };
 
 // Reads the picture a portal wrote through the picture loader's guards, then deletes the file.
 std::optional<QImage> takePortalPicture(const QString& path);
+// Deletes a file a portal wrote without reading it.
+void deletePortalFile(const QString& path);

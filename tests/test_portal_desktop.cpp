@@ -2,7 +2,10 @@
 // game's screen and its file deleted; a cancel, a refusal, a file that is no picture, no answer
 // and no portal all leave no picture and let the game go on; an answer sent before the call's
 // reply is heard; and the first run, where only a request naming the focused window gets the
-// desktop's question, after which the capture with no window shown succeeds.
+// desktop's question, after which the capture with no window shown succeeds. The question is put
+// only where the portal's back end asks (Screenshot version 2) and nothing is stored; a question
+// still open when the picture is wanted is waited for, never closed; a picture that comes after
+// the game stopped waiting is deleted all the same.
 #include "support/FakePortal.h"
 
 #include "playfield/PortalDesktopSource.h"
@@ -22,7 +25,10 @@ class PortalDesktopTest : public QObject {
     void noAnswerInTimeIsGivenUp();
     void noPortal();
     void firstRunAsksOnBehalfOfTheFocusedWindow();
-    void grantedPermissionAsksNothing();
+    void storedAnswerAsksNothing();
+    void desktopsThatNeverAskGetOneRequest();
+    void pictureWaitsForTheQuestionOpen();
+    void lateAnswersLeaveNoFile();
 
   private:
     // Captures the primary screen; true when `ready` ran.
@@ -123,18 +129,93 @@ void PortalDesktopTest::firstRunAsksOnBehalfOfTheFocusedWindow() {
     }
 }
 
-void PortalDesktopTest::grantedPermissionAsksNothing() {
+void PortalDesktopTest::storedAnswerAsksNothing() {
+    for (const QString& stored : {QStringLiteral("yes"), QStringLiteral("no")}) {
+        FakePortal portal(*m_bus, screenPicture());
+        portal.answer = FakePortal::Answer::OnlyWithParent;
+        portal.permission = stored;
+        auto desktop = source();
+        desktop.prepare(QStringLiteral("x11:4a0001"));
+        QVERIFY(capture(desktop));
+        QCOMPARE(portal.calls,
+                 (QStringList{"Register org.example.Deskwreck", "Lookup", "Screenshot "}));
+        if (stored == QLatin1String("no")) {
+            QVERIFY(desktop.grab().isNull());
+            continue;
+        }
+        QCOMPARE(desktop.grab(), screenPicture());
+        // A reference kept here would cost the play field a second screen-sized copy.
+        QVERIFY2(desktop.grab().isNull(), "the source kept the picture it handed over");
+    }
+}
+
+void PortalDesktopTest::desktopsThatNeverAskGetOneRequest() {
+    // Plasma's back end has no version, wlroots' is 1: the portal takes the picture at once.
+    for (const std::optional<uint> version : {std::optional<uint>(), std::optional<uint>(1)}) {
+        FakePortal portal(*m_bus, screenPicture());
+        portal.answer = FakePortal::Answer::OnlyWithParent;
+        portal.backendVersion = version;
+        auto desktop = source();
+        desktop.prepare(QStringLiteral("x11:4a0001"));
+        QTest::qWait(300); // the player types
+        QVERIFY(capture(desktop));
+        QCOMPARE(portal.calls, (QStringList{"Register org.example.Deskwreck", "Screenshot "}));
+        QCOMPARE(desktop.grab(), screenPicture());
+        QVERIFY(!QFile::exists(portal.files.value(0)));
+    }
+}
+
+void PortalDesktopTest::pictureWaitsForTheQuestionOpen() {
     FakePortal portal(*m_bus, screenPicture());
     portal.answer = FakePortal::Answer::OnlyWithParent;
-    portal.granted = true;
+    portal.holdsQuestion = true;
     auto desktop = source();
     desktop.prepare(QStringLiteral("x11:4a0001"));
-    QTRY_COMPARE(portal.calls, (QStringList{"Register org.example.Deskwreck", "Lookup"}));
-    QVERIFY(capture(desktop));
+    QTRY_COMPARE(portal.calls.size(), 3);
+    bool ready = false;
+    desktop.capture(QGuiApplication::primaryScreen(), [&] { ready = true; });
+    QTest::qWait(300);
+    QCOMPARE(portal.calls,
+             (QStringList{"Register org.example.Deskwreck", "Lookup", "Screenshot x11:4a0001"}));
+
+    QElapsedTimer sinceAnswer;
+    sinceAnswer.start();
+    portal.answerQuestion(true);
+    QTRY_VERIFY_WITH_TIMEOUT(ready, 10000);
+    QVERIFY2(sinceAnswer.elapsed() >= PortalDesktopSource::kQuestionSettleMs,
+             "the picture was asked for while the question could still be on the screen");
     QCOMPARE(portal.calls.last(), QStringLiteral("Screenshot "));
     QCOMPARE(desktop.grab(), screenPicture());
-    // A reference kept here would cost the play field a second screen-sized copy.
-    QVERIFY2(desktop.grab().isNull(), "the source kept the picture it handed over");
+    QCOMPARE(portal.files.size(), 2);
+    QVERIFY(!QFile::exists(portal.files[0]) && !QFile::exists(portal.files[1]));
+}
+
+void PortalDesktopTest::lateAnswersLeaveNoFile() {
+    {
+        // The picture comes after the time limit and the Close.
+        FakePortal portal(*m_bus, screenPicture());
+        portal.answerDelayMs = 1500;
+        auto desktop = source(300);
+        QVERIFY(capture(desktop));
+        QVERIFY(desktop.grab().isNull());
+        QTRY_COMPARE(portal.calls, (QStringList{"Screenshot ", "Close"}));
+        QTRY_COMPARE_WITH_TIMEOUT(portal.files.size(), 1, 10000);
+        QTRY_VERIFY(!QFile::exists(portal.files[0]));
+    }
+    {
+        // The question is answered after the game gave up waiting for it.
+        FakePortal portal(*m_bus, screenPicture());
+        portal.answer = FakePortal::Answer::OnlyWithParent;
+        portal.holdsQuestion = true;
+        auto desktop = source(300);
+        desktop.prepare(QStringLiteral("x11:4a0001"));
+        QTRY_COMPARE(portal.calls.size(), 3);
+        QVERIFY(capture(desktop));
+        QVERIFY(desktop.grab().isNull());
+        portal.answerQuestion(true);
+        QCOMPARE(portal.files.size(), 1);
+        QTRY_VERIFY(!QFile::exists(portal.files[0]));
+    }
 }
 
 QTEST_MAIN(PortalDesktopTest)

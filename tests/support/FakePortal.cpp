@@ -5,6 +5,7 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QFile>
+#include <QTimer>
 #include <QUrl>
 
 #include <cstdio>
@@ -64,6 +65,7 @@ FakePortal::FakePortal(QDBusConnection bus, QImage picture)
     qDBusRegisterMetaType<QMap<QString, QStringList>>();
     m_bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
     m_bus.registerService(QStringLiteral("org.freedesktop.impl.portal.PermissionStore"));
+    m_bus.registerService(QString::fromLatin1(kBackend));
     m_bus.registerVirtualObject(QStringLiteral("/org/freedesktop"), this, QDBusConnection::SubPath);
 }
 
@@ -71,6 +73,7 @@ FakePortal::~FakePortal() {
     m_bus.unregisterObject(QStringLiteral("/org/freedesktop"));
     m_bus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
     m_bus.unregisterService(QStringLiteral("org.freedesktop.impl.portal.PermissionStore"));
+    m_bus.unregisterService(QString::fromLatin1(kBackend));
     if (m_ownsConnection)
         QDBusConnection::disconnectFromBus(m_bus.name());
 }
@@ -86,16 +89,9 @@ bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnectio
         m_bus.send(offersRegistry ? message.createReply()
                                   : message.createErrorReply(QDBusError::UnknownMethod, {}));
     } else if (member == QLatin1String("Lookup") && message.path() == kStorePath) {
-        record(QStringLiteral("Lookup"));
-        if (!granted) {
-            m_bus.send(message.createErrorReply(
-                QStringLiteral("org.freedesktop.portal.Error.NotFound"), {}));
-            return true;
-        }
-        const QMap<QString, QStringList> permissions{
-            {QStringLiteral("org.example.Deskwreck"), {QStringLiteral("yes")}}};
-        m_bus.send(message.createReply(
-            {QVariant::fromValue(permissions), QVariant::fromValue(QDBusVariant(0))}));
+        lookUp(message);
+    } else if (member == QLatin1String("Get") && message.path() == kDesktopPath) {
+        version(message);
     } else if (member == QLatin1String("Screenshot") && message.path() == kDesktopPath) {
         screenshot(message);
     } else if (member == QLatin1String("Close")) {
@@ -105,6 +101,31 @@ bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnectio
         return false;
     }
     return true;
+}
+
+void FakePortal::lookUp(const QDBusMessage& message) {
+    record(QStringLiteral("Lookup"));
+    if (permission.isEmpty()) {
+        m_bus.send(
+            message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotFound"), {}));
+        return;
+    }
+    const QMap<QString, QStringList> permissions{
+        {QStringLiteral("org.example.Deskwreck"), {permission}}};
+    m_bus.send(message.createReply(
+        {QVariant::fromValue(permissions), QVariant::fromValue(QDBusVariant(0))}));
+}
+
+void FakePortal::version(const QDBusMessage& message) {
+    const QStringList asked{message.arguments().value(0).toString(),
+                            message.arguments().value(1).toString()};
+    if (!backendVersion ||
+        asked != QStringList{QStringLiteral("org.freedesktop.impl.portal.Screenshot"),
+                             QStringLiteral("version")}) {
+        m_bus.send(message.createErrorReply(QDBusError::InvalidArgs, {}));
+        return;
+    }
+    m_bus.send(message.createReply(QVariant::fromValue(QDBusVariant(*backendVersion))));
 }
 
 void FakePortal::screenshot(const QDBusMessage& message) {
@@ -118,28 +139,49 @@ void FakePortal::screenshot(const QDBusMessage& message) {
     if (options.value(QStringLiteral("interactive")).toBool())
         record(QStringLiteral("interactive"));
     Answer answer = this->answer;
-    if (answer == Answer::OnlyWithParent) {
-        granted = granted || !parent.isEmpty();
-        answer = granted ? Answer::Picture : Answer::Nothing;
+    if (answer == Answer::OnlyWithParent && backendVersion.value_or(0) < 2) {
+        answer = Answer::Picture;
+    } else if (answer == Answer::OnlyWithParent) {
+        const bool asks = permission.isEmpty() && !parent.isEmpty() && m_question.isEmpty();
+        if (asks && !holdsQuestion)
+            permission = QStringLiteral("yes");
+        if (asks && holdsQuestion)
+            m_question = path;
+        answer = permission == QLatin1String("yes")  ? Answer::Picture
+                 : permission == QLatin1String("no") ? Answer::Refused
+                                                     : Answer::Nothing;
     }
+    if (answerDelayMs > 0)
+        QTimer::singleShot(answerDelayMs, this,
+                           [this, path, answer] { answerPicture(path, answer); });
+    else
+        answerPicture(path, answer);
+    m_bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+}
+
+void FakePortal::answerQuestion(bool allow) {
+    permission = allow ? QStringLiteral("yes") : QStringLiteral("no");
+    answerPicture(std::exchange(m_question, {}), allow ? Answer::Picture : Answer::Refused);
+}
+
+void FakePortal::answerPicture(const QString& requestPath, Answer answer) {
     switch (answer) {
     case Answer::Picture:
-        respond(path, 0, writeFile(true));
+        respond(requestPath, 0, writeFile(true));
         break;
     case Answer::NotAPicture:
-        respond(path, 0, writeFile(false));
+        respond(requestPath, 0, writeFile(false));
         break;
     case Answer::Cancelled:
-        respond(path, 1, {});
+        respond(requestPath, 1, {});
         break;
     case Answer::Refused:
-        respond(path, 2, {});
+        respond(requestPath, 2, {});
         break;
     case Answer::Nothing:
     case Answer::OnlyWithParent:
         break;
     }
-    m_bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(path))));
 }
 
 void FakePortal::record(const QString& call) {
@@ -170,5 +212,9 @@ QString FakePortal::writeFile(bool picture) {
         file.write("not a picture at all\n");
     }
     files << path;
+    if (echo) {
+        std::printf("File %s\n", qPrintable(path));
+        std::fflush(stdout);
+    }
     return path;
 }
