@@ -17,6 +17,8 @@ if [ "${1:-}" = test ] || [ "${1:-}" = bench ]; then
     # A sound server restarted under the game: PipeWire's PulseAudio service and its session
     # manager, as GNOME and Plasma run them.
     packages+=(pipewire-pulse wireplumber)
+    # The runs under KWin: the protocol of its fake input, which their key client speaks.
+    packages+=(plasma-wayland-protocols)
 fi
 if [ "${1:-}" = test ] || [ "${1:-}" = package ]; then
     packages+=(dpkg-dev)
