@@ -2,8 +2,8 @@
 
 #include "components/ImageList.h"
 #include "components/MMControl.h"
-#include "playfield/Controls.h"
 #include "playfield/PlayFieldServices.h"
+#include "playfield/TargetBox.h"
 #include "playfield/state/PlayFieldState.h"
 #include "settings/TargetHost.h"
 

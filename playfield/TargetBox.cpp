@@ -1,4 +1,4 @@
-#include "playfield/Controls.h"
+#include "playfield/TargetBox.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
