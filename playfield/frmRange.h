@@ -2,7 +2,9 @@
 
 #include "components/ImageList.h"
 #include "components/MMControl.h"
+#include "playfield/BannerBox.h"
 #include "playfield/PlayFieldServices.h"
+#include "playfield/SurfaceBox.h"
 #include "playfield/TargetBox.h"
 #include "playfield/state/PlayFieldState.h"
 #include "settings/TargetHost.h"
