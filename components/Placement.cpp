@@ -5,14 +5,9 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include <algorithm>
-
 void placeInTwips(QWidget* widget, const units::ScreenMetrics& metrics, double left, double top,
                   double width, double height) {
-    constexpr int kMaxSide = 32767;
-    widget->setGeometry(metrics.toPixelsX(left), metrics.toPixelsY(top),
-                        std::clamp(metrics.toPixelsX(width), 0, kMaxSide),
-                        std::clamp(metrics.toPixelsY(height), 0, kMaxSide));
+    widget->setGeometry(units::toPixels(metrics, left, top, width, height));
 }
 
 QFont gameFont(double pointSize, bool bold) {

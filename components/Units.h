@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -47,6 +49,18 @@ struct ScreenMetrics {
     int himetricWidth(int pixels) const { return roundTo<int>(pixels * kHimetricPerInch / dpiX); }
     int himetricHeight(int pixels) const { return roundTo<int>(pixels * kHimetricPerInch / dpiY); }
 };
+
+// The largest side a window may have, in pixels.
+inline constexpr int kMaxWindowSide = 32767;
+
+// A place given in twips, in whole pixels: each number rounded on its own, and the sides held
+// to what a window may have.
+inline QRect toPixels(const ScreenMetrics& metrics, double left, double top, double width,
+                      double height) {
+    return {metrics.toPixelsX(left), metrics.toPixelsY(top),
+            std::clamp(metrics.toPixelsX(width), 0, kMaxWindowSide),
+            std::clamp(metrics.toPixelsY(height), 0, kMaxWindowSide)};
+}
 
 // The metrics of a screen, or of the primary screen (96 dpi where there is none).
 ScreenMetrics screenMetrics(const QScreen* screen);

@@ -17,12 +17,12 @@ void TwipsBox::setTop(float twips) {
 
 // A side beyond what a window can have is limited to that.
 void TwipsBox::setWidth(float twips) {
-    m_width = std::min(twips, float(kMaxSide * m_metrics.twipsPerPixelX()));
+    m_width = std::min(twips, float(units::kMaxWindowSide * m_metrics.twipsPerPixelX()));
     apply();
 }
 
 void TwipsBox::setHeight(float twips) {
-    m_height = std::min(twips, float(kMaxSide * m_metrics.twipsPerPixelY()));
+    m_height = std::min(twips, float(units::kMaxWindowSide * m_metrics.twipsPerPixelY()));
     apply();
 }
 
@@ -34,7 +34,5 @@ void TwipsBox::setTwipsGeometry(float left, float top, float width, float height
 }
 
 void TwipsBox::apply() {
-    const int width = std::clamp(m_metrics.toPixelsX(m_width), 0, kMaxSide);
-    const int height = std::clamp(m_metrics.toPixelsY(m_height), 0, kMaxSide);
-    setGeometry(m_metrics.toPixelsX(m_left), m_metrics.toPixelsY(m_top), width, height);
+    setGeometry(units::toPixels(m_metrics, m_left, m_top, m_width, m_height));
 }

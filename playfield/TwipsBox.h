@@ -22,9 +22,6 @@ class TwipsBox : public QWidget {
 
     const units::ScreenMetrics& metrics() const { return m_metrics; }
 
-    // The largest side a window may have, in pixels.
-    static constexpr int kMaxSide = 32767;
-
   private:
     void apply();
 

@@ -12,8 +12,8 @@ PreviewImage::PreviewImage(const units::ScreenMetrics& metrics, QPoint topLeftTw
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setScaledContents(false);
-    setGeometry(settingsrules::twipRect(metrics, topLeftTwips.x(), topLeftTwips.y(), m_widthTwips,
-                                        m_heightTwips));
+    setGeometry(
+        units::toPixels(metrics, topLeftTwips.x(), topLeftTwips.y(), m_widthTwips, m_heightTwips));
 }
 
 bool PreviewImage::load(const QString& path) {

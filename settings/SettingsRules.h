@@ -3,7 +3,6 @@
 #include "components/Units.h"
 
 #include <QPoint>
-#include <QRect>
 #include <QString>
 
 // The arithmetic of the settings dialog, over plain values in the game's units.
@@ -23,13 +22,6 @@ inline QString fullPathOf(const QString& folder, const QString& fileName) {
 // number (the labels show digits only).
 inline int pixelsToTwips(int pixels, double twipsPerPixel) {
     return units::roundTo<int>(pixels * twipsPerPixel);
-}
-
-// A control's place, given in twips, in pixels.
-inline QRect twipRect(const units::ScreenMetrics& metrics, int left, int top, int width,
-                      int height) {
-    return {metrics.toPixelsX(left), metrics.toPixelsY(top), metrics.toPixelsX(width),
-            metrics.toPixelsY(height)};
 }
 
 inline QPoint twipPoint(const units::ScreenMetrics& metrics, int x, int y) {

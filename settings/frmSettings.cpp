@@ -58,7 +58,7 @@ frmSettings::frmSettings(TargetHost& target, MessageBox& messages,
 }
 
 QRect frmSettings::twips(int left, int top, int width, int height) const {
-    return settingsrules::twipRect(m_metrics, left, top, width, height);
+    return units::toPixels(m_metrics, left, top, width, height);
 }
 
 void frmSettings::createPreviewBand() {

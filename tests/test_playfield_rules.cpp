@@ -13,6 +13,7 @@ class PlayFieldRulesTest : public QObject {
   private slots:
     void stripLayoutOn1024x768();
     void pictureSizesInHimetric();
+    void placesInPixels();
     void loadSpeedTextIsShortestDecimal();
     void placementStaysBetweenFrameAndStrip();
     void placementOfOversizedTargets();
@@ -47,6 +48,15 @@ void PlayFieldRulesTest::pictureSizesInHimetric() {
     const units::ScreenMetrics at144{144, 144};
     QCOMPARE(at144.twipsPerPixelX(), 10.0);
     QCOMPARE(at144.himetricWidth(100), 1764);
+}
+
+void PlayFieldRulesTest::placesInPixels() {
+    const units::ScreenMetrics at96; // 15 twips a pixel
+    // 1.5, 2.5, 3.5 and 0.5 pixels: each number to its even neighbour on its own.
+    QCOMPARE(units::toPixels(at96, 22.5, 37.5, 52.5, 7.5), QRect(2, 2, 4, 0));
+    // Sides held to 0..32767 pixels; the corner is not held.
+    QCOMPARE(units::toPixels(at96, -15, 491520, 491520, 491505), QRect(-1, 32768, 32767, 32767));
+    QCOMPARE(units::toPixels(at96, 0, 0, -15, -22.5), QRect(0, 0, 0, 0));
 }
 
 void PlayFieldRulesTest::loadSpeedTextIsShortestDecimal() {

@@ -102,10 +102,10 @@ void SettingsDialogTest::rulesOfThePreviewAndPaths() {
     QCOMPARE(pixelsToTwips(3, 2.5), 8);
 
     const units::ScreenMetrics at96;
-    QCOMPARE(twipRect(at96, 0, 0, 5490, 6705), QRect(0, 0, 366, 447));
-    QCOMPARE(twipRect(at96, 2160, 600, 2655, 285), QRect(144, 40, 177, 19));
+    QCOMPARE(units::toPixels(at96, 0, 0, 5490, 6705), QRect(0, 0, 366, 447));
+    QCOMPARE(units::toPixels(at96, 2160, 600, 2655, 285), QRect(144, 40, 177, 19));
     const units::ScreenMetrics at120{120.0, 120.0};
-    QCOMPARE(twipRect(at120, 120, 3360, 2295, 1695), QRect(10, 280, 191, 141));
+    QCOMPARE(units::toPixels(at120, 120, 3360, 2295, 1695), QRect(10, 280, 191, 141));
 }
 
 void SettingsDialogTest::drivesOfferedAndTheDriveOfAFolder() {
