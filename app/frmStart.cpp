@@ -1,5 +1,6 @@
 #include "app/frmStart.h"
 
+#include "components/MemoryPolicy.h"
 #include "components/Placement.h"
 #include "components/ProgramEnd.h"
 #include "components/WindowRole.h"
@@ -9,8 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-
-#include <malloc.h>
 
 namespace {
 
@@ -109,9 +108,8 @@ void frmStart::OKButton_Click() {
     m_range->activateWindow();
     m_range->Picture1->setFocus();
     MMControl1.setCommand(QStringLiteral("close"));
-    // The music, decoded and in the sound device's buffers, took 1.5 MB of the heap: glibc puts
-    // blocks that size there once the desktop's grab has been freed, and keeps the pages.
-    malloc_trim(0);
+    // The music is closed and the play field's load is done: what both freed goes back.
+    memory::returnFreedPages();
 }
 
 void frmStart::Command1_Click() {

@@ -25,8 +25,6 @@
 #include <QScreen>
 #include <QTime>
 
-#include <malloc.h>
-
 namespace {
 
 constexpr QRgb kMaskBlue = qRgb(0, 0, 255);
@@ -186,9 +184,6 @@ void frmRange::Form_Load() {
     Label3->setText(rules::loadSpeedText(Timer1.interval(), rules::displayLocale()));
     Timer1.start();
     Timer2.start();
-    // The snapshot and the decoders' scratch leave free pages inside the heap, which glibc
-    // keeps resident until asked: up to a megabyte at 4K.
-    malloc_trim(0);
 }
 
 void frmRange::takeSnapshot() {
