@@ -49,8 +49,7 @@ confirmation=$(wait_window 'Caption Set')
 press_until Return "$confirmation" window_gone 'Caption Set'
 setting_holds caption.dat '"Hello e2e"\r\n' || fail "caption.dat is not the caption"
 
-click_in_dialog 56 428 # "Close"
-wait_for 60 window_gone 'Deskwreck! Settings' ||
+click_until $((X + 56)) $((Y + 428)) window_gone 'Deskwreck! Settings' || # "Close"
     { screenshot "$WORK/still-open.png"; fail "the dialog is still open after Close (still-open.png)"; }
 # After Close the target jumps and shows whole: 120 pixels wide, its caption across the bottom.
 target_shown() {
