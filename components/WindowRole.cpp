@@ -19,7 +19,7 @@ namespace {
 xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
     auto cookie = xcb_intern_atom(connection, 0, quint16(qstrlen(name)), name);
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return atom;
 }
@@ -48,6 +48,18 @@ void keepOutOfTaskbar(QWidget* window) {
     xcb_change_property(connection, XCB_PROP_MODE_APPEND, xcb_window_t(window->winId()),
                         internAtom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
                         quint32(states.size()), states.data());
+    xcb_flush(connection);
+}
+
+void closeWithoutAnimation(QWidget* window) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return;
+    xcb_connection_t* connection = x11->connection();
+    const quint32 skip = 1;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
+                        internAtom(connection, "_KDE_NET_WM_SKIP_CLOSE_ANIMATION"),
+                        XCB_ATOM_CARDINAL, 32, 1, &skip);
     xcb_flush(connection);
 }
 

@@ -1,9 +1,11 @@
 #include "playfield/PortalDesktopSource.h"
 
 #include "components/PictureLoader.h"
+#include "components/WaylandRoundTrip.h"
 #include "playfield/OutputCut.h"
 #include "playfield/PortalAppId.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -152,6 +154,9 @@ PortalDesktopSource::PortalDesktopSource(QDBusConnection bus, int timeoutMs)
     : m_bus(std::move(bus)), m_timeoutMs(timeoutMs) {
     m_pictureWait.setSingleShot(true);
     QObject::connect(&m_pictureWait, &QTimer::timeout, &m_context, [this] { requestPicture(); });
+    closeanimation::askDesktopAnimations(
+        m_bus, &m_context,
+        [this](const closeanimation::DesktopAnimations& desktop) { m_animations = desktop; });
 }
 
 PortalDesktopSource::~PortalDesktopSource() = default;
@@ -162,10 +167,26 @@ int PortalDesktopSource::timeoutFromEnvironment() {
     return ok && ms > 0 ? ms : kDefaultTimeoutMs;
 }
 
-QString PortalDesktopSource::parentWindowHandle(const QWidget* window) {
-    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
+QString PortalDesktopSource::parentWindowHandle(const QWidget& window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return {};
-    return QStringLiteral("x11:%1").arg(window->winId(), 0, 16);
+    return QStringLiteral("x11:%1").arg(window.winId(), 0, 16);
+}
+
+void PortalDesktopSource::prepare(const QWidget& focused) {
+    prepare(parentWindowHandle(focused));
+}
+
+void PortalDesktopSource::whenHiddenWindowGone(std::function<void()> gone) {
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (x11)
+        QGuiApplication::sync(); // XWayland has taken the window away and told the compositor
+    else
+        emit QAbstractEventDispatcher::instance()->awake(); // Qt sends what it holds on waking
+    const int waitMs = waylandRoundTrip() && m_animations
+                           ? closeanimation::closeAnimationMs(*m_animations, x11)
+                           : closeanimation::kUnknownMs;
+    QTimer::singleShot(waitMs, &m_context, std::move(gone));
 }
 
 void PortalDesktopSource::prepare(const QString& focusedWindow) {

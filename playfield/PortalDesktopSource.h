@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playfield/CloseAnimation.h"
 #include "playfield/DesktopSource.h"
 
 #include <QDBusConnection>
@@ -67,19 +68,24 @@ class PortalDesktopSource final : public DesktopSource {
     // as GNOME's) and the permission store holds no answer yet, asks once naming the focused
     // window as parent, so the desktop can put its question to the player. That picture is
     // deleted unread.
-    void prepare(const QString& focusedWindow) override;
+    void prepare(const QWidget& focused) override;
+    // The same with the parent named as the portal names windows: "x11:<XID>", or empty.
+    void prepare(const QString& parentWindow);
+    // Once the compositor has handled the window's going (a round trip) and played its closing
+    // animation, as long as the desktop said it lasts.
+    void whenHiddenWindowGone(std::function<void()> gone) override;
     // Waits, within the time limit, until the question is settled and its dialog has left the
     // screen, then asks for the picture: never two requests of the portal at once.
     void capture(QScreen* screen, std::function<void()> ready) override;
     QImage grab() override { return std::exchange(m_picture, {}); }
 
-    // "x11:<XID>" for an X11 window; empty where the window system gives no handle for another
-    // process (a Wayland client would need xdg-foreign, which Qt does not offer).
-    static QString parentWindowHandle(const QWidget* window);
     // The wait for an answer, DESKWRECK_PORTAL_TIMEOUT_MS when set (for tests), else 60 s.
     static int timeoutFromEnvironment();
 
   private:
+    // "x11:<XID>" for an X11 window; empty where the window system gives no handle for another
+    // process (a Wayland client would need xdg-foreign, which Qt does not offer).
+    static QString parentWindowHandle(const QWidget& window);
     void askBackendsWhetherTheyAsk(std::function<void(bool)> then);
     void lookUpPermission(const QString& appId, const QString& focusedWindow);
     void askOnBehalfOf(const QString& focusedWindow);
@@ -99,6 +105,7 @@ class PortalDesktopSource final : public DesktopSource {
     QPointer<QScreen> m_screen;
     std::function<void()> m_ready; // set while a capture waits or runs
     QImage m_picture;
+    std::optional<closeanimation::DesktopAnimations> m_animations; // once the desktop answered
 };
 
 // Reads the picture a portal wrote through the picture loader's guards, then deletes the file.
