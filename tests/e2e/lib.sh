@@ -116,8 +116,9 @@ install_game() {
     cp "$BUILD_DIR/deskwreck" "$BUILD_DIR"/*.wav "$GAME_DIR/"
 }
 
+GAME_ARGS=() # Qt's own options for the game, as -stylesheet FILE
 start_game() {
-    "$GAME_DIR/deskwreck" >"$WORK/game.log" 2>&1 &
+    "$GAME_DIR/deskwreck" "${GAME_ARGS[@]}" >"$WORK/game.log" 2>&1 &
     GAME_PID=$!
 }
 
