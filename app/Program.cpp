@@ -80,6 +80,7 @@ void Program::logIn(std::function<void()> loggedIn) {
     windowrole::closeWithoutAnimation(m_login.get());
     gamescreen::centre(m_login.get());
     m_login->show();
+    afterScope([this] { m_desktop->getReady(); });
     prepareDesktopWhileLoginFocused();
 }
 

@@ -15,6 +15,9 @@ class DesktopSource {
   public:
     virtual ~DesktopSource() = default;
 
+    // Called as the login shows, once the game's scope is settled: what the source may learn
+    // of the desktop before the player logs in.
+    virtual void getReady() {}
     // Called while `focused`, the login dialog, has the focus: the one moment a desktop may ask
     // the player whether the game may take pictures of the screen.
     virtual void prepare(const QWidget& focused) { (void)focused; }

@@ -189,25 +189,50 @@ void PortalDesktopSource::whenHiddenWindowGone(std::function<void()> gone) {
     QTimer::singleShot(waitMs, &m_context, std::move(gone));
 }
 
-void PortalDesktopSource::prepare(const QString& focusedWindow) {
-    m_preparing = true;
+void PortalDesktopSource::getReady() {
+    if (m_checks != Checks::NotStarted)
+        return;
+    m_checks = Checks::Running;
     // The game's id is registered before any other call of the portal; older portals refuse
     // the call and take the id from the systemd unit the game runs in.
     QDBusMessage call = QDBusMessage::createMethodCall(
         kService, kDesktopPath, QStringLiteral("org.freedesktop.host.portal.Registry"),
         QStringLiteral("Register"));
     call << QString::fromLatin1(kAppId) << QVariantMap();
-    whenAnswered(m_bus, call, &m_context, [this, focusedWindow](const QDBusMessage& reply) {
+    whenAnswered(m_bus, call, &m_context, [this](const QDBusMessage& reply) {
         const QString appId = reply.type() == QDBusMessage::ReplyMessage
                                   ? QString::fromLatin1(kAppId)
                                   : portalAppIdFromUnit(userUnitFromCgroup(ownCgroup()));
-        askBackendsWhetherTheyAsk([this, appId, focusedWindow](bool asks) {
+        askBackendsWhetherTheyAsk([this, appId](bool asks) {
             if (asks)
-                lookUpPermission(appId, focusedWindow);
+                lookUpPermission(appId);
             else
-                questionSettled();
+                checksDone(false);
         });
     });
+}
+
+void PortalDesktopSource::prepare(const QString& focusedWindow) {
+    m_preparing = true;
+    m_focusedWindow = focusedWindow;
+    if (m_checks == Checks::Done)
+        askIfNeeded();
+    else
+        getReady();
+}
+
+void PortalDesktopSource::checksDone(bool questionNeeded) {
+    m_checks = Checks::Done;
+    m_questionNeeded = questionNeeded;
+    if (m_focusedWindow)
+        askIfNeeded();
+}
+
+void PortalDesktopSource::askIfNeeded() {
+    if (m_questionNeeded)
+        askOnBehalfOf(*m_focusedWindow);
+    else
+        questionSettled();
 }
 
 // The portal consults its permission store and puts a question only where its back end's
@@ -249,20 +274,18 @@ void PortalDesktopSource::askBackendsWhetherTheyAsk(std::function<void(bool)> th
     });
 }
 
-void PortalDesktopSource::lookUpPermission(const QString& appId, const QString& focusedWindow) {
+void PortalDesktopSource::lookUpPermission(const QString& appId) {
     QDBusMessage call = QDBusMessage::createMethodCall(kPermissionStore, kPermissionStorePath,
                                                        kPermissionStore, QStringLiteral("Lookup"));
     call << QStringLiteral("screenshot") << QStringLiteral("screenshot");
-    whenAnswered(m_bus, call, &m_context, [this, appId, focusedWindow](const QDBusMessage& reply) {
+    whenAnswered(m_bus, call, &m_context, [this, appId](const QDBusMessage& reply) {
         QMap<QString, QStringList> permissions;
         if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
             qvariant_cast<QDBusArgument>(reply.arguments().at(0)) >> permissions;
         // A stored "no" is a refusal the portal gives at once, without a question.
         const QStringList stored = permissions.value(appId);
-        if (stored.contains(QStringLiteral("yes")) || stored.contains(QStringLiteral("no")))
-            questionSettled();
-        else
-            askOnBehalfOf(focusedWindow);
+        checksDone(!stored.contains(QStringLiteral("yes")) &&
+                   !stored.contains(QStringLiteral("no")));
     });
 }
 

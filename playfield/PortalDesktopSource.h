@@ -63,11 +63,12 @@ class PortalDesktopSource final : public DesktopSource {
     explicit PortalDesktopSource(QDBusConnection bus, int timeoutMs = timeoutFromEnvironment());
     ~PortalDesktopSource() override;
 
-    // Registers the game's id where the portal offers it. Where the desktop asks the player
-    // before a first picture (a back end of the portal whose Screenshot is version 2 or later,
-    // as GNOME's) and the permission store holds no answer yet, asks once naming the focused
-    // window as parent, so the desktop can put its question to the player. That picture is
-    // deleted unread.
+    // Registers the game's id where the portal offers it, and learns whether the desktop asks
+    // the player before a first picture: where a back end of the portal has a Screenshot of
+    // version 2 or later (as GNOME's) and the permission store holds no answer yet.
+    // Where it does, `prepare` asks once naming the focused window as parent, so the desktop
+    // can put its question to the player. That picture is deleted unread.
+    void getReady() override;
     void prepare(const QWidget& focused) override;
     // The same with the parent named as the portal names windows: "x11:<XID>", or empty.
     void prepare(const QString& parentWindow);
@@ -87,7 +88,9 @@ class PortalDesktopSource final : public DesktopSource {
     // process (a Wayland client would need xdg-foreign, which Qt does not offer).
     static QString parentWindowHandle(const QWidget& window);
     void askBackendsWhetherTheyAsk(std::function<void(bool)> then);
-    void lookUpPermission(const QString& appId, const QString& focusedWindow);
+    void lookUpPermission(const QString& appId);
+    void checksDone(bool questionNeeded);
+    void askIfNeeded();
     void askOnBehalfOf(const QString& focusedWindow);
     void questionSettled();
     void requestPicture();
@@ -97,7 +100,11 @@ class PortalDesktopSource final : public DesktopSource {
     QObject m_context; // ends the replies' handlers with the source
     // Every request made, each listening for its answer for as long as the game runs.
     std::vector<std::unique_ptr<PortalScreenshotRequest>> m_requests;
-    bool m_preparing = false;     // the first-run checks are under way
+    enum class Checks { NotStarted, Running, Done };
+    Checks m_checks = Checks::NotStarted;
+    bool m_questionNeeded = false;
+    std::optional<QString> m_focusedWindow; // once the login has the focus
+    bool m_preparing = false;     // the login has the focus, and its question is not settled
     bool m_questionOpen = false;  // the question's request has had no answer
     QElapsedTimer m_questionDone; // since the question was answered
     QTimer m_pictureWait;         // until the picture is asked for

@@ -53,6 +53,7 @@ class PortalDesktopTest : public QObject {
     void pictureWaitsForTheQuestionOpen();
     void lateAnswersLeaveNoFile();
     void closingAnimationsAsTheDesktopsTellThem();
+    void firstRunChecksDoneBeforeTheFocus();
 
   private:
     // Captures the primary screen; true when `ready` ran.
@@ -305,6 +306,21 @@ void PortalDesktopTest::closingAnimationsAsTheDesktopsTellThem() {
     desktop.unregisterObject(QStringLiteral("/Effects"));
     desktop.unregisterService(QStringLiteral("org.gnome.Shell"));
     desktop.unregisterService(QStringLiteral("org.kde.KWin"));
+}
+
+void PortalDesktopTest::firstRunChecksDoneBeforeTheFocus() {
+    // What the portal needs is learnt while the login shows; at the focus only the question is
+    // left, so a quick OK does not wait for the checks.
+    FakePortal portal(*m_bus, screenPicture());
+    portal.answer = FakePortal::Answer::OnlyWithParent;
+    auto desktop = source();
+    desktop.getReady();
+    QTRY_COMPARE(portal.calls, (QStringList{"Register org.example.Deskwreck", "Lookup"}));
+    desktop.prepare(QStringLiteral("x11:4a0001"));
+    QTRY_COMPARE(portal.calls.size(), 3);
+    QCOMPARE(portal.calls.last(), QStringLiteral("Screenshot x11:4a0001"));
+    QVERIFY(capture(desktop));
+    QCOMPARE(desktop.grab(), screenPicture());
 }
 
 QTEST_MAIN(PortalDesktopTest)
