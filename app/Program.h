@@ -22,17 +22,23 @@ class Program {
                      std::unique_ptr<MessageBox> messages = std::make_unique<QtMessageBox>());
     ~Program();
 
+    // Logs the player in and brings up the start screen over the desktop's picture.
     void start();
 
     frmLogin* login() const { return m_login.get(); }
     frmStart* startScreen() const { return m_start.get(); }
 
   private:
+    void logIn(std::function<void()> loggedIn);
     void prepareDesktopWhileLoginFocused();
+    // The rest of the game shows on the monitor the login was on.
+    void chooseLoginScreen();
+    void buildStartScreen();
+    void takePicture(std::function<void()> taken);
+    void loadStartScreenAndField();
+    void showStartScreen();
     // Runs `then` once the game's scope is settled, where it joins one.
     void afterScope(std::function<void()> then);
-    void showStartScreen();
-    void loadStartScreen();
 
     OpenAlSoundOutput m_sound;
     std::unique_ptr<MessageBox> m_messages;
@@ -45,7 +51,3 @@ class Program {
     std::unique_ptr<frmStart> m_start;
     QMetaObject::Connection m_focusWatch;
 };
-
-// How long to wait after hiding a window before the desktop may be grabbed: the X server has
-// unmapped it at once, but a compositor may still be showing it.
-int hideDelayMs();

@@ -21,7 +21,7 @@ class frmLogin final : public QDialog {
     void cmdOK_Click();
     void cmdCancel_Click();
 
-    // Runs once the dialog has left the screen after OK.
+    // Runs at OK, once the dialog has hidden itself: a compositor may show it a moment longer.
     std::function<void()> onLoggedIn;
 
     bool LoginSucceeded = false;

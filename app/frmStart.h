@@ -17,7 +17,7 @@ class frmStart final : public QDialog {
     explicit frmStart(const PlayFieldServices& services);
     ~frmStart() override;
 
-    // Starts the music and loads the play field, which takes the desktop snapshot.
+    // Starts the music and loads the play field over the desktop's picture, taken before.
     void Form_Load();
     void OKButton_Click();
     void Command1_Click();

@@ -2,7 +2,8 @@
 # two 1280x800 outputs at scale 1, from OK in the login dialog to the start screen on the
 # compositor's screen, the desktop portal's round trip included. Sway's window events give both
 # moments: the login leaving the screen (the first thing OK does) and the start screen mapping.
-# Prints "wayland_start_ms_<platform> MEDIAN" and "..._max MAX" into the file given.
+# Prints "wayland_start_ms_<platform> MEDIAN" and "..._max MAX" into the file given, and the
+# portal's bare round trip in the same session as "portal_round_trip_ms MEDIAN".
 
 # window_events FILE: sway's window events, one a line, each after its arrival time in seconds.
 window_events() {
@@ -48,4 +49,8 @@ wayland_start() { # wayland_start RUNS OUTPUT_FILE
         echo "$times" | awk -v p="$platform" '{ v[NR] = $1 } END {
             printf "wayland_start_ms_%s %.3f\nwayland_start_ms_%s_max %.3f\n", p, v[int((NR + 1) / 2)], p, v[NR] }'
     done >"$2"
+    # Each a first request of a new client, as the game's picture is.
+    times=$(for run in $(seq "$1"); do "$BUILD_DIR/bench/portal_round_trip" 1; done | sort -n)
+    echo "portal round trip: $(echo $times) ms" >&2
+    echo "$times" | awk 'NF { v[++n] = $1 } END { if (n) printf "portal_round_trip_ms %.3f\n", v[int((n + 1) / 2)] }' >>"$2"
 }

@@ -51,6 +51,18 @@ void keepOutOfTaskbar(QWidget* window) {
     xcb_flush(connection);
 }
 
+void closeWithoutAnimation(QWidget* window) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return;
+    xcb_connection_t* connection = x11->connection();
+    const quint32 skip = 1;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
+                        internAtom(connection, "_KDE_NET_WM_SKIP_CLOSE_ANIMATION"),
+                        XCB_ATOM_CARDINAL, 32, 1, &skip);
+    xcb_flush(connection);
+}
+
 void frameFixedDialog(QDialog* dialog) {
     if (toolkitDrawsFrames())
         DialogTitleBar::install(dialog);

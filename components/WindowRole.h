@@ -21,6 +21,10 @@ Qt::WindowFlags fixedDialog();
 // the window. Elsewhere it does nothing.
 void keepOutOfTaskbar(QWidget* window);
 
+// Asks the window manager to close the window without an animation
+// (_KDE_NET_WM_SKIP_CLOSE_ANIMATION, which KWin honours) under X11, XWayland included.
+void closeWithoutAnimation(QWidget* window);
+
 // Presents a fixed dialog: out of the task bar, and with a title bar of its own where the toolkit
 // would draw one with minimize and maximize boxes. Call it once its controls are in place.
 void frameFixedDialog(QDialog* dialog);

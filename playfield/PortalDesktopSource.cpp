@@ -1,9 +1,11 @@
 #include "playfield/PortalDesktopSource.h"
 
 #include "components/PictureLoader.h"
+#include "components/WaylandRoundTrip.h"
 #include "playfield/OutputCut.h"
 #include "playfield/PortalAppId.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -152,6 +154,9 @@ PortalDesktopSource::PortalDesktopSource(QDBusConnection bus, int timeoutMs)
     : m_bus(std::move(bus)), m_timeoutMs(timeoutMs) {
     m_pictureWait.setSingleShot(true);
     QObject::connect(&m_pictureWait, &QTimer::timeout, &m_context, [this] { requestPicture(); });
+    closeanimation::askDesktopAnimations(
+        m_bus, &m_context,
+        [this](const closeanimation::DesktopAnimations& desktop) { m_animations = desktop; });
 }
 
 PortalDesktopSource::~PortalDesktopSource() = default;
@@ -162,31 +167,72 @@ int PortalDesktopSource::timeoutFromEnvironment() {
     return ok && ms > 0 ? ms : kDefaultTimeoutMs;
 }
 
-QString PortalDesktopSource::parentWindowHandle(const QWidget* window) {
-    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
+QString PortalDesktopSource::parentWindowHandle(const QWidget& window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return {};
-    return QStringLiteral("x11:%1").arg(window->winId(), 0, 16);
+    return QStringLiteral("x11:%1").arg(window.winId(), 0, 16);
 }
 
-void PortalDesktopSource::prepare(const QString& focusedWindow) {
-    m_preparing = true;
+void PortalDesktopSource::prepare(const QWidget& focused) {
+    prepare(parentWindowHandle(focused));
+}
+
+void PortalDesktopSource::whenHiddenWindowGone(std::function<void()> gone) {
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (x11)
+        QGuiApplication::sync(); // XWayland has taken the window away and told the compositor
+    else
+        emit QAbstractEventDispatcher::instance()->awake(); // Qt sends what it holds on waking
+    const int waitMs = waylandRoundTrip() && m_animations
+                           ? closeanimation::closeAnimationMs(*m_animations, x11)
+                           : closeanimation::kUnknownMs;
+    QTimer::singleShot(waitMs, &m_context, std::move(gone));
+}
+
+void PortalDesktopSource::getReady() {
+    if (m_checks != Checks::NotStarted)
+        return;
+    m_checks = Checks::Running;
     // The game's id is registered before any other call of the portal; older portals refuse
     // the call and take the id from the systemd unit the game runs in.
     QDBusMessage call = QDBusMessage::createMethodCall(
         kService, kDesktopPath, QStringLiteral("org.freedesktop.host.portal.Registry"),
         QStringLiteral("Register"));
     call << QString::fromLatin1(kAppId) << QVariantMap();
-    whenAnswered(m_bus, call, &m_context, [this, focusedWindow](const QDBusMessage& reply) {
+    whenAnswered(m_bus, call, &m_context, [this](const QDBusMessage& reply) {
         const QString appId = reply.type() == QDBusMessage::ReplyMessage
                                   ? QString::fromLatin1(kAppId)
                                   : portalAppIdFromUnit(userUnitFromCgroup(ownCgroup()));
-        askBackendsWhetherTheyAsk([this, appId, focusedWindow](bool asks) {
+        askBackendsWhetherTheyAsk([this, appId](bool asks) {
             if (asks)
-                lookUpPermission(appId, focusedWindow);
+                lookUpPermission(appId);
             else
-                questionSettled();
+                checksDone(false);
         });
     });
+}
+
+void PortalDesktopSource::prepare(const QString& focusedWindow) {
+    m_preparing = true;
+    m_focusedWindow = focusedWindow;
+    if (m_checks == Checks::Done)
+        askIfNeeded();
+    else
+        getReady();
+}
+
+void PortalDesktopSource::checksDone(bool questionNeeded) {
+    m_checks = Checks::Done;
+    m_questionNeeded = questionNeeded;
+    if (m_focusedWindow)
+        askIfNeeded();
+}
+
+void PortalDesktopSource::askIfNeeded() {
+    if (m_questionNeeded)
+        askOnBehalfOf(*m_focusedWindow);
+    else
+        questionSettled();
 }
 
 // The portal consults its permission store and puts a question only where its back end's
@@ -228,20 +274,18 @@ void PortalDesktopSource::askBackendsWhetherTheyAsk(std::function<void(bool)> th
     });
 }
 
-void PortalDesktopSource::lookUpPermission(const QString& appId, const QString& focusedWindow) {
+void PortalDesktopSource::lookUpPermission(const QString& appId) {
     QDBusMessage call = QDBusMessage::createMethodCall(kPermissionStore, kPermissionStorePath,
                                                        kPermissionStore, QStringLiteral("Lookup"));
     call << QStringLiteral("screenshot") << QStringLiteral("screenshot");
-    whenAnswered(m_bus, call, &m_context, [this, appId, focusedWindow](const QDBusMessage& reply) {
+    whenAnswered(m_bus, call, &m_context, [this, appId](const QDBusMessage& reply) {
         QMap<QString, QStringList> permissions;
         if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
             qvariant_cast<QDBusArgument>(reply.arguments().at(0)) >> permissions;
         // A stored "no" is a refusal the portal gives at once, without a question.
         const QStringList stored = permissions.value(appId);
-        if (stored.contains(QStringLiteral("yes")) || stored.contains(QStringLiteral("no")))
-            questionSettled();
-        else
-            askOnBehalfOf(focusedWindow);
+        checksDone(!stored.contains(QStringLiteral("yes")) &&
+                   !stored.contains(QStringLiteral("no")));
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playfield/CloseAnimation.h"
 #include "playfield/DesktopSource.h"
 
 #include <QDBusConnection>
@@ -62,26 +63,34 @@ class PortalDesktopSource final : public DesktopSource {
     explicit PortalDesktopSource(QDBusConnection bus, int timeoutMs = timeoutFromEnvironment());
     ~PortalDesktopSource() override;
 
-    // Registers the game's id where the portal offers it. Where the desktop asks the player
-    // before a first picture (a back end of the portal whose Screenshot is version 2 or later,
-    // as GNOME's) and the permission store holds no answer yet, asks once naming the focused
-    // window as parent, so the desktop can put its question to the player. That picture is
-    // deleted unread.
-    void prepare(const QString& focusedWindow) override;
+    // Registers the game's id where the portal offers it, and learns whether the desktop asks
+    // the player before a first picture: where a back end of the portal has a Screenshot of
+    // version 2 or later (as GNOME's) and the permission store holds no answer yet.
+    // Where it does, `prepare` asks once naming the focused window as parent, so the desktop
+    // can put its question to the player. That picture is deleted unread.
+    void getReady() override;
+    void prepare(const QWidget& focused) override;
+    // The same with the parent named as the portal names windows: "x11:<XID>", or empty.
+    void prepare(const QString& parentWindow);
+    // Once the compositor has handled the window's going (a round trip) and played its closing
+    // animation, as long as the desktop said it lasts.
+    void whenHiddenWindowGone(std::function<void()> gone) override;
     // Waits, within the time limit, until the question is settled and its dialog has left the
     // screen, then asks for the picture: never two requests of the portal at once.
     void capture(QScreen* screen, std::function<void()> ready) override;
     QImage grab() override { return std::exchange(m_picture, {}); }
 
-    // "x11:<XID>" for an X11 window; empty where the window system gives no handle for another
-    // process (a Wayland client would need xdg-foreign, which Qt does not offer).
-    static QString parentWindowHandle(const QWidget* window);
     // The wait for an answer, DESKWRECK_PORTAL_TIMEOUT_MS when set (for tests), else 60 s.
     static int timeoutFromEnvironment();
 
   private:
+    // "x11:<XID>" for an X11 window; empty where the window system gives no handle for another
+    // process (a Wayland client would need xdg-foreign, which Qt does not offer).
+    static QString parentWindowHandle(const QWidget& window);
     void askBackendsWhetherTheyAsk(std::function<void(bool)> then);
-    void lookUpPermission(const QString& appId, const QString& focusedWindow);
+    void lookUpPermission(const QString& appId);
+    void checksDone(bool questionNeeded);
+    void askIfNeeded();
     void askOnBehalfOf(const QString& focusedWindow);
     void questionSettled();
     void requestPicture();
@@ -91,7 +100,11 @@ class PortalDesktopSource final : public DesktopSource {
     QObject m_context; // ends the replies' handlers with the source
     // Every request made, each listening for its answer for as long as the game runs.
     std::vector<std::unique_ptr<PortalScreenshotRequest>> m_requests;
-    bool m_preparing = false;     // the first-run checks are under way
+    enum class Checks { NotStarted, Running, Done };
+    Checks m_checks = Checks::NotStarted;
+    bool m_questionNeeded = false;
+    std::optional<QString> m_focusedWindow; // once the login has the focus
+    bool m_preparing = false;     // the login has the focus, and its question is not settled
     bool m_questionOpen = false;  // the question's request has had no answer
     QElapsedTimer m_questionDone; // since the question was answered
     QTimer m_pictureWait;         // until the picture is asked for
@@ -99,6 +112,7 @@ class PortalDesktopSource final : public DesktopSource {
     QPointer<QScreen> m_screen;
     std::function<void()> m_ready; // set while a capture waits or runs
     QImage m_picture;
+    std::optional<closeanimation::DesktopAnimations> m_animations; // once the desktop answered
 };
 
 // Reads the picture a portal wrote through the picture loader's guards, then deletes the file.

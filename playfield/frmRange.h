@@ -25,7 +25,8 @@ class frmRange final : public QWidget, public TargetHost {
     explicit frmRange(const PlayFieldServices& services);
     ~frmRange() override;
 
-    // Runs once, before the play field is shown: takes the desktop snapshot and sets everything up.
+    // Runs once, before the play field is shown: takes over the desktop's picture, captured
+    // before the start screen showed, and sets everything up.
     void Form_Load();
 
     // TargetHost

@@ -5,15 +5,38 @@
 // desktop's question, after which the capture with no window shown succeeds. The question is put
 // only where the portal's back end asks (Screenshot version 2) and nothing is stored; a question
 // still open when the picture is wanted is waited for, never closed; a picture that comes after
-// the game stopped waiting is deleted all the same.
+// the game stopped waiting is deleted all the same. The wait for a closed window's animation
+// follows what GNOME Shell and KWin say of theirs.
 #include "support/FakePortal.h"
 
+#include "playfield/CloseAnimation.h"
 #include "playfield/PortalDesktopSource.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+class FakeIntrospect final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.Shell.Introspect")
+    Q_PROPERTY(bool AnimationsEnabled MEMBER animationsEnabled)
+  public:
+    bool animationsEnabled = true;
+};
+
+class FakeKwinEffects final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.kwin.Effects")
+    Q_PROPERTY(QStringList activeEffects MEMBER activeEffects)
+  public:
+    QStringList activeEffects{"blur", "kwin4_effect_scale"};
+};
+
+} // namespace
 
 class PortalDesktopTest : public QObject {
     Q_OBJECT
@@ -29,6 +52,8 @@ class PortalDesktopTest : public QObject {
     void desktopsThatNeverAskGetOneRequest();
     void pictureWaitsForTheQuestionOpen();
     void lateAnswersLeaveNoFile();
+    void closingAnimationsAsTheDesktopsTellThem();
+    void firstRunChecksDoneBeforeTheFocus();
 
   private:
     // Captures the primary screen; true when `ready` ran.
@@ -216,6 +241,86 @@ void PortalDesktopTest::lateAnswersLeaveNoFile() {
         QCOMPARE(portal.files.size(), 1);
         QTRY_VERIFY(!QFile::exists(portal.files[0]));
     }
+}
+
+void PortalDesktopTest::closingAnimationsAsTheDesktopsTellThem() {
+    using namespace closeanimation;
+    DesktopAnimations gnome;
+    gnome.gnomeAnimates = true;
+    QCOMPARE(closeAnimationMs(gnome, false), 167);
+    QCOMPARE(closeAnimationMs(gnome, true), 167);
+    gnome.gnomeAnimates = false;
+    QCOMPARE(closeAnimationMs(gnome, false), 0);
+    QCOMPARE(closeAnimationMs({}, false), 0);
+
+    DesktopAnimations kwin;
+    kwin.kwinEffects = QStringList{"blur", "kwin4_effect_scale"};
+    QCOMPARE(closeAnimationMs(kwin, false), 217);
+    QCOMPARE(closeAnimationMs(kwin, true), 0); // asked to close the X11 window at once
+    kwin.kwinDurationFactor = 0.5;
+    QCOMPARE(closeAnimationMs(kwin, false), 117);
+    kwin.kwinScaleDurationMs = 300;
+    QCOMPARE(closeAnimationMs(kwin, false), 167);
+    kwin.kwinEffects = QStringList{"kwin4_effect_fade"};
+    QCOMPARE(closeAnimationMs(kwin, false), 317);
+    kwin.kwinEffects = QStringList{"glide"};
+    QCOMPARE(closeAnimationMs(kwin, false), 97);
+    kwin.kwinDurationFactor = 0; // KWin's "instant"
+    QCOMPARE(closeAnimationMs(kwin, false), 0);
+    kwin.kwinEffects = QStringList{"blur"};
+    kwin.kwinDurationFactor = 1;
+    QCOMPARE(closeAnimationMs(kwin, false), 0);
+
+    // Asked on the bus, with KWin's speed and the scale effect's length from the player's files.
+    QTemporaryDir config;
+    QFile kdeglobals(config.filePath("kdeglobals"));
+    QVERIFY(kdeglobals.open(QIODevice::WriteOnly));
+    kdeglobals.write("[KDE]\nAnimationDurationFactor=0.25\n");
+    kdeglobals.close();
+    QFile kwinrc(config.filePath("kwinrc"));
+    QVERIFY(kwinrc.open(QIODevice::WriteOnly));
+    kwinrc.write("[Effect-kwin4_effect_scale]\nDuration=400\n");
+    kwinrc.close();
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    FakeIntrospect introspect;
+    FakeKwinEffects effects;
+    QDBusConnection desktop = m_bus->connect(QStringLiteral("desktop"));
+    QVERIFY(desktop.registerService(QStringLiteral("org.gnome.Shell")));
+    QVERIFY(desktop.registerService(QStringLiteral("org.kde.KWin")));
+    QVERIFY(desktop.registerObject(QStringLiteral("/org/gnome/Shell/Introspect"), &introspect,
+                                   QDBusConnection::ExportAllProperties));
+    QVERIFY(desktop.registerObject(QStringLiteral("/Effects"), &effects,
+                                   QDBusConnection::ExportAllProperties));
+    std::optional<DesktopAnimations> told;
+    QObject context;
+    askDesktopAnimations(m_bus->connect(QStringLiteral("game-animations")), &context,
+                         [&](const DesktopAnimations& answer) { told = answer; });
+    QTRY_VERIFY(told);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    QCOMPARE(told->gnomeAnimates, std::optional(true));
+    QCOMPARE(told->kwinEffects, std::optional(effects.activeEffects));
+    QCOMPARE(told->kwinDurationFactor, 0.25);
+    QCOMPARE(told->kwinScaleDurationMs, std::optional(400));
+    desktop.unregisterObject(QStringLiteral("/org/gnome/Shell/Introspect"));
+    desktop.unregisterObject(QStringLiteral("/Effects"));
+    desktop.unregisterService(QStringLiteral("org.gnome.Shell"));
+    desktop.unregisterService(QStringLiteral("org.kde.KWin"));
+}
+
+void PortalDesktopTest::firstRunChecksDoneBeforeTheFocus() {
+    // What the portal needs is learnt while the login shows; at the focus only the question is
+    // left, so a quick OK does not wait for the checks.
+    FakePortal portal(*m_bus, screenPicture());
+    portal.answer = FakePortal::Answer::OnlyWithParent;
+    auto desktop = source();
+    desktop.getReady();
+    QTRY_COMPARE(portal.calls, (QStringList{"Register org.example.Deskwreck", "Lookup"}));
+    desktop.prepare(QStringLiteral("x11:4a0001"));
+    QTRY_COMPARE(portal.calls.size(), 3);
+    QCOMPARE(portal.calls.last(), QStringLiteral("Screenshot x11:4a0001"));
+    QVERIFY(capture(desktop));
+    QCOMPARE(desktop.grab(), screenPicture());
 }
 
 QTEST_MAIN(PortalDesktopTest)

@@ -20,7 +20,7 @@ class LaterDesktopSource final : public DesktopSource {
     std::function<void()> answer;
     QImage picture = PlayFieldFixture::testDesktop({800, 600});
 
-    void prepare(const QString& focusedWindow) override { prepared << focusedWindow; }
+    void prepare(const QWidget& focused) override { prepared << focused.windowTitle(); }
     void capture(QScreen*, std::function<void()> ready) override {
         ++captures;
         answer = std::move(ready);

@@ -114,8 +114,10 @@ question_shown() { [ "$(shell_eval 'imports.ui.main.modalCount > 0')" = true ]; 
 question_gone() { ! question_shown; }
 
 # start_game PLATFORM: the game as a Wayland client (wayland) or through XWayland (xcb).
+GAME_ARGS=() # Qt's own options for the game, as -stylesheet FILE
 start_game() {
-    in_session env QT_QPA_PLATFORM="$1" "$GAME_DIR/deskwreck" >"$WORK/game.log" 2>&1 &
+    in_session env QT_QPA_PLATFORM="$1" "$GAME_DIR/deskwreck" "${GAME_ARGS[@]}" \
+        >"$WORK/game.log" 2>&1 &
     GAME_PID=$!
     wait_for "no login dialog" 60 window_shown Login
 }

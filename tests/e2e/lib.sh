@@ -116,8 +116,9 @@ install_game() {
     cp "$BUILD_DIR/deskwreck" "$BUILD_DIR"/*.wav "$GAME_DIR/"
 }
 
+GAME_ARGS=() # Qt's own options for the game, as -stylesheet FILE
 start_game() {
-    "$GAME_DIR/deskwreck" >"$WORK/game.log" 2>&1 &
+    "$GAME_DIR/deskwreck" "${GAME_ARGS[@]}" >"$WORK/game.log" 2>&1 &
     GAME_PID=$!
 }
 
@@ -150,6 +151,18 @@ press_until() {
         wait_for 6 "$@" && return 0
     done
     fail "$key on window $window: $* never held"
+}
+# click_until X Y CONDITION...: clicks there until the condition holds, at most three times, 20 s
+# apart: a click that a busy X server or toolkit lost is made again, where a key would be pressed
+# again (press_until). Only for clicks whose target goes away once they land.
+click_until() {
+    local x=$1 y=$2 attempt
+    shift 2
+    for attempt in 1 2 3; do
+        xdotool mousemove "$x" "$y" click 1
+        wait_for 20 "$@" && return 0
+    done
+    return 1
 }
 # window_gone NAME: no mapped window has that name in three looks in a row (one look can miss a
 # window while others come and go).

@@ -119,8 +119,8 @@ caption_typed() {
 }
 for attempt in 1 2 3 4 5; do caption_typed && break; done
 echo "the caption typed in $attempt attempt(s)"
-click_in_dialog 56 428 # "Close"
-wait_for 60 window_gone 'Deskwreck! Settings' || fail "Close did not close the dialog"
+click_until $((X + 56)) $((Y + 428)) window_gone 'Deskwreck! Settings' || # "Close"
+    fail "Close did not close the dialog"
 caption_strip "$WORK/first.png" "$WORK/first-caption.png"
 xdotool mousemove 900 20 click 3 || true
 wait_exit
