@@ -1,12 +1,14 @@
 #include "playfield/CloseAnimation.h"
 
+#include "components/Units.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QSettings>
 #include <QStandardPaths>
 
-#include <cmath>
+#include <algorithm>
 #include <memory>
 
 namespace closeanimation {
@@ -22,7 +24,7 @@ int kwinCloseMs(const DesktopAnimations& desktop) {
         ms = kKwinFadeCloseMs;
     else if (effects.contains(QLatin1String("glide")))
         ms = kKwinGlideCloseMs;
-    return int(std::lround(ms * std::max(desktop.kwinDurationFactor, 0.0)));
+    return units::roundTo<int>(ms * std::max(desktop.kwinDurationFactor, 0.0));
 }
 
 QDBusMessage propertyGet(const QString& service, const QString& path, const QString& interface,
@@ -49,7 +51,7 @@ int closeAnimationMs(const DesktopAnimations& desktop, bool x11Window) {
         ms = kGnomeCloseMs;
     else if (desktop.kwinEffects && !x11Window)
         ms = kwinCloseMs(desktop);
-    return ms > 0 ? ms + kFrameMs : 0;
+    return ms > 0 ? std::min(ms, kLongestMs) + kFrameMs : 0;
 }
 
 void askDesktopAnimations(QDBusConnection bus, QObject* context,

@@ -34,6 +34,9 @@ inline constexpr int kKwinFadeCloseMs = 600;
 inline constexpr int kKwinGlideCloseMs = 160;
 // After the animation's last step, the frame that no longer shows the window.
 inline constexpr int kFrameMs = 17;
+// The longest wait, whatever a desktop's settings say: KWin's slowest speed makes its fade last
+// seconds, and the game would seem to hang.
+inline constexpr int kLongestMs = 1000;
 // What is waited where the compositor could not be reached or the desktop has not answered yet.
 inline constexpr int kUnknownMs = 200;
 

@@ -265,6 +265,8 @@ void PortalDesktopTest::closingAnimationsAsTheDesktopsTellThem() {
     QCOMPARE(closeAnimationMs(kwin, false), 317);
     kwin.kwinEffects = QStringList{"glide"};
     QCOMPARE(closeAnimationMs(kwin, false), 97);
+    kwin.kwinDurationFactor = 1e12;
+    QCOMPARE(closeAnimationMs(kwin, false), 1017);
     kwin.kwinDurationFactor = 0; // KWin's "instant"
     QCOMPARE(closeAnimationMs(kwin, false), 0);
     kwin.kwinEffects = QStringList{"blur"};
