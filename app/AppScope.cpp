@@ -1,5 +1,7 @@
 #include "app/AppScope.h"
 
+#include "components/DBusCalls.h"
+
 #include "playfield/PortalAppId.h"
 #include "playfield/PortalDesktopSource.h"
 
@@ -7,7 +9,6 @@
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
 namespace appscope {
@@ -79,8 +80,7 @@ QString AppScope::unitName(qint64 pid) {
 void AppScope::join() {
     // Launched from its desktop entry, the game is in such a unit already. Any other program's
     // unit (a terminal's, an editor's) would have the player's answers stored under its id.
-    if (portalAppIdFromUnit(userUnitFromCgroup(ownCgroup())) ==
-        QLatin1String(PortalDesktopSource::kAppId)) {
+    if (ownPortalAppId() == QLatin1String(PortalDesktopSource::kAppId)) {
         settle();
         return;
     }
@@ -107,11 +107,9 @@ void AppScope::join() {
         {QStringLiteral("Slice"), QDBusVariant(QStringLiteral("app.slice"))}};
     call << m_unit << QStringLiteral("fail") << QVariant::fromValue(properties)
          << QVariant::fromValue(QList<AuxiliaryUnit>());
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
-        watcher->deleteLater();
+    dbus::whenAnswered(m_bus, call, this, [this](const QDBusMessage& reply) {
         // No manager, or it refused: the game stays where it is.
-        if (watcher->isError())
+        if (reply.type() == QDBusMessage::ErrorMessage)
             settle();
     });
 }

@@ -1,10 +1,8 @@
 #include "playfield/CloseAnimation.h"
 
+#include "components/DBusCalls.h"
 #include "components/Units.h"
 
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusVariant>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -25,14 +23,6 @@ int kwinCloseMs(const DesktopAnimations& desktop) {
     else if (effects.contains(QLatin1String("glide")))
         ms = kKwinGlideCloseMs;
     return units::roundTo<int>(ms * std::max(desktop.kwinDurationFactor, 0.0));
-}
-
-QDBusMessage propertyGet(const QString& service, const QString& path, const QString& interface,
-                         const QString& property) {
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << interface << property;
-    return get;
 }
 
 // A KDE configuration file's value, from the first configuration folder that has the file.
@@ -64,24 +54,20 @@ void askDesktopAnimations(QDBusConnection bus, QObject* context,
     auto asking = std::make_shared<Asking>();
     asking->then = std::move(then);
     const auto ask = [&](const QDBusMessage& get, std::function<void(const QVariant&)> read) {
-        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(get), context);
-        QObject::connect(
-            watcher, &QDBusPendingCallWatcher::finished, context,
-            [watcher, asking, read = std::move(read)] {
-                watcher->deleteLater();
-                const QDBusMessage reply = watcher->reply();
-                if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-                    read(qvariant_cast<QDBusVariant>(reply.arguments().at(0)).variant());
+        dbus::whenAnswered(
+            bus, get, context, [asking, read = std::move(read)](const QDBusMessage& reply) {
+                if (const QVariant value = dbus::propertyValue(reply); value.isValid())
+                    read(value);
                 if (--asking->unanswered == 0)
                     asking->then(asking->desktop);
             });
     };
-    ask(propertyGet(
+    ask(dbus::propertyGet(
             QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell/Introspect"),
             QStringLiteral("org.gnome.Shell.Introspect"), QStringLiteral("AnimationsEnabled")),
         [asking](const QVariant& value) { asking->desktop.gnomeAnimates = value.toBool(); });
-    ask(propertyGet(QStringLiteral("org.kde.KWin"), QStringLiteral("/Effects"),
-                    QStringLiteral("org.kde.kwin.Effects"), QStringLiteral("activeEffects")),
+    ask(dbus::propertyGet(QStringLiteral("org.kde.KWin"), QStringLiteral("/Effects"),
+                          QStringLiteral("org.kde.kwin.Effects"), QStringLiteral("activeEffects")),
         [asking](const QVariant& value) {
             DesktopAnimations& desktop = asking->desktop;
             desktop.kwinEffects = value.toStringList();

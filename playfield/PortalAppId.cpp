@@ -46,3 +46,7 @@ QByteArray ownCgroup() {
     QFile file(QStringLiteral("/proc/self/cgroup"));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+QString ownPortalAppId() {
+    return portalAppIdFromUnit(userUnitFromCgroup(ownCgroup()));
+}

@@ -15,3 +15,5 @@ QString userUnitFromCgroup(const QByteArray& cgroup);
 QString portalAppIdFromUnit(const QString& unit);
 // The game's own /proc/self/cgroup.
 QByteArray ownCgroup();
+// The id the portal reads from the unit the game runs in now.
+QString ownPortalAppId();

@@ -1,5 +1,6 @@
 #include "playfield/PortalDesktopSource.h"
 
+#include "components/DBusCalls.h"
 #include "components/PictureLoader.h"
 #include "components/WaylandRoundTrip.h"
 #include "playfield/OutputCut.h"
@@ -8,7 +9,6 @@
 #include <QAbstractEventDispatcher>
 #include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QFileInfo>
@@ -40,16 +40,7 @@ QString nextToken() {
     return QStringLiteral("deskwreck%1").arg(++count);
 }
 
-// Runs `then` with the reply once the call is answered, on the event loop.
-void whenAnswered(QDBusConnection& bus, const QDBusMessage& call, QObject* context,
-                  std::function<void(const QDBusMessage&)> then) {
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), context);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
-                     [watcher, then = std::move(then)] {
-                         watcher->deleteLater();
-                         then(watcher->reply());
-                     });
-}
+using dbus::whenAnswered;
 
 } // namespace
 
@@ -202,7 +193,7 @@ void PortalDesktopSource::getReady() {
     whenAnswered(m_bus, call, &m_context, [this](const QDBusMessage& reply) {
         const QString appId = reply.type() == QDBusMessage::ReplyMessage
                                   ? QString::fromLatin1(kAppId)
-                                  : portalAppIdFromUnit(userUnitFromCgroup(ownCgroup()));
+                                  : ownPortalAppId();
         askBackendsWhetherTheyAsk([this, appId](bool asks) {
             if (asks)
                 lookUpPermission(appId);
@@ -258,15 +249,11 @@ void PortalDesktopSource::askBackendsWhetherTheyAsk(std::function<void(bool)> th
         };
         auto tally = std::make_shared<Tally>(Tally{backends.size()});
         for (const QString& backend : backends) {
-            QDBusMessage get = QDBusMessage::createMethodCall(
-                backend, kDesktopPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                QStringLiteral("Get"));
-            get << QStringLiteral("org.freedesktop.impl.portal.Screenshot")
-                << QStringLiteral("version");
+            const QDBusMessage get = dbus::propertyGet(
+                backend, kDesktopPath, QStringLiteral("org.freedesktop.impl.portal.Screenshot"),
+                QStringLiteral("version"));
             whenAnswered(m_bus, get, &m_context, [tally, then](const QDBusMessage& version) {
-                const QVariant value = version.arguments().value(0);
-                tally->asks =
-                    tally->asks || qvariant_cast<QDBusVariant>(value).variant().toUInt() >= 2;
+                tally->asks = tally->asks || dbus::propertyValue(version).toUInt() >= 2;
                 if (--tally->unanswered == 0)
                     then(tally->asks);
             });
