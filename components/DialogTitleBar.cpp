@@ -1,5 +1,7 @@
 #include "components/DialogTitleBar.h"
 
+#include "components/OwnWaylandConnection.h"
+
 #include <QDialog>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -7,10 +9,6 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QWindow>
-
-#include <wayland-client.h>
-
-#include <cstring>
 
 DialogTitleBar* DialogTitleBar::install(QDialog* dialog) {
     // Qt drops the frameless hint beside title and close hints.
@@ -50,34 +48,10 @@ void DialogTitleBar::mousePressEvent(QMouseEvent* event) {
         window()->windowHandle()->startSystemMove();
 }
 
-namespace {
-
-// Asks the compositor, on a connection of our own, whether it offers xdg-decoration, the
-// protocol through which Qt leaves the frame to the compositor.
-bool compositorOffersFrames() {
-    wl_display* display = wl_display_connect(nullptr);
-    if (!display)
-        return true;
-    bool offered = false;
-    static const wl_registry_listener listener{
-        [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
-            if (std::strcmp(interface, "zxdg_decoration_manager_v1") == 0)
-                *static_cast<bool*>(data) = true;
-        },
-        [](void*, wl_registry*, uint32_t) {}};
-    wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &listener, &offered);
-    wl_display_roundtrip(display);
-    wl_registry_destroy(registry);
-    wl_display_disconnect(display);
-    return offered;
-}
-
-} // namespace
-
 bool toolkitDrawsFrames() {
     static const bool draws =
         QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
-        !compositorOffersFrames();
+        // xdg-decoration is how Qt leaves the frame to the compositor.
+        !waylandCompositorOffers("zxdg_decoration_manager_v1").value_or(true);
     return draws;
 }

@@ -2,7 +2,7 @@
 
 #include "components/DBusCalls.h"
 #include "components/PictureLoader.h"
-#include "components/WaylandRoundTrip.h"
+#include "components/OwnWaylandConnection.h"
 #include "playfield/OutputCut.h"
 #include "playfield/PortalAppId.h"
 
