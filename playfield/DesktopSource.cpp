@@ -1,12 +1,11 @@
 #include "playfield/DesktopSource.h"
 
+#include "components/X11Connection.h"
+
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
-#include <QtGui/qguiapplication_platform.h>
-
-#include <xcb/xcb.h>
 
 #include <cstdlib>
 
@@ -14,21 +13,15 @@ namespace {
 
 // Whether a compositing manager owns the screen's _NET_WM_CM selection.
 bool compositorRunning() {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
         return false;
-    xcb_connection_t* connection = x11->connection();
-    const QByteArray name = "_NET_WM_CM_S0";
-    auto atomCookie = xcb_intern_atom(connection, 1, quint16(name.size()), name.constData());
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(connection, atomCookie, nullptr);
-    if (!atom)
-        return false;
-    auto ownerCookie = xcb_get_selection_owner(connection, atom->atom);
+    const xcb_atom_t selection = x11Atom(connection, "_NET_WM_CM_S0");
+    auto ownerCookie = xcb_get_selection_owner(connection, selection);
     xcb_get_selection_owner_reply_t* owner =
         xcb_get_selection_owner_reply(connection, ownerCookie, nullptr);
     const bool running = owner && owner->owner != XCB_NONE;
     std::free(owner);
-    std::free(atom);
     return running;
 }
 
