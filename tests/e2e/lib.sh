@@ -141,17 +141,20 @@ wait_exit() { # the game ends within a minute
 }
 game_ended() { ! kill -0 "$GAME_PID" 2>/dev/null; }
 
-# press_until KEY WINDOW COMMAND...: KEY on WINDOW until the command succeeds; a window that has
-# only just come up may miss a key, so it is pressed again every few seconds.
+# press_until KEY WINDOW COMMAND...: KEY on WINDOW until the command succeeds. A window that has
+# only just come up may miss a key, so it is pressed again, but only while the window still
+# shows and 20 s on: on a busy machine a window can take seconds to go after its key, and a key
+# pressed again then would reach the window beneath.
 press_until() {
     local key=$1 window=$2 attempt
     shift 2
-    for attempt in $(seq 10); do
-        xdotool key --window "$window" "$key" 2>/dev/null || true
-        wait_for 6 "$@" && return 0
+    for attempt in $(seq 6); do
+        if viewable "$window"; then xdotool key --window "$window" "$key" 2>/dev/null || true; fi
+        wait_for 20 "$@" && return 0
     done
     fail "$key on window $window: $* never held"
 }
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 # click_until X Y CONDITION...: clicks there until the condition holds, at most three times, 20 s
 # apart: a click that a busy X server or toolkit lost is made again, where a key would be pressed
 # again (press_until). Only for clicks whose target goes away once they land.
