@@ -14,17 +14,6 @@ constexpr qint64 kMaxFileBytes = qint64(256) << 20;
 // Qt's own guard on the decoded image, in megabytes: 100 megapixels of 32-bit colour fit.
 constexpr int kAllocationLimitMb = 512;
 
-// The bytes of a regular file of a sane size.
-std::optional<QByteArray> readRegularFile(const QString& path) {
-    RegularFile file(path);
-    if (!file.isOpen() || file.size() > kMaxFileBytes)
-        return std::nullopt;
-    std::optional<QByteArray> bytes = file.read(kMaxFileBytes + 1);
-    if (!bytes || bytes->size() > kMaxFileBytes)
-        return std::nullopt;
-    return bytes;
-}
-
 bool isSaneSize(const QSize& size) {
     return size.width() > 0 && size.height() > 0 && size.width() <= kMaxPictureSide &&
            size.height() <= kMaxPictureSide &&
@@ -78,11 +67,20 @@ bool bitmapHoldsItsPixels(const QByteArray& bytes) {
 
 } // namespace
 
-std::optional<QImage> loadPicture(const QString& path) {
-    std::optional<QByteArray> bytes = readRegularFile(path);
-    if (!bytes || bytes->isEmpty() || !bitmapHoldsItsPixels(*bytes))
+std::optional<QByteArray> readPictureFile(const QString& path) {
+    RegularFile file(path);
+    if (!file.isOpen() || file.size() > kMaxFileBytes)
         return std::nullopt;
-    QBuffer buffer(&*bytes);
+    std::optional<QByteArray> bytes = file.read(kMaxFileBytes + 1);
+    if (!bytes || bytes->size() > kMaxFileBytes)
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QImage> decodePicture(QByteArray bytes) {
+    if (bytes.isEmpty() || !bitmapHoldsItsPixels(bytes))
+        return std::nullopt;
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAllocationLimit(kAllocationLimitMb);
@@ -97,4 +95,9 @@ std::optional<QImage> loadPicture(const QString& path) {
     if (image.isNull() || !isSaneSize(image.size()))
         return std::nullopt;
     return image;
+}
+
+std::optional<QImage> loadPicture(const QString& path) {
+    std::optional<QByteArray> bytes = readPictureFile(path);
+    return bytes ? decodePicture(std::move(*bytes)) : std::nullopt;
 }

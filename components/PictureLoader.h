@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -12,3 +13,7 @@ inline constexpr qint64 kMaxPicturePixels = 100'000'000;
 // Loads a picture file for the target or the preview. Anything that is not a regular, readable,
 // decodable picture of a sane size is a failure: folders, devices, FIFOs, huge or broken files.
 std::optional<QImage> loadPicture(const QString& path);
+// The same in two steps, so that a file can be gone before its pixels are decoded, on any thread:
+// the bytes of a regular file of a sane size, and the picture they hold.
+std::optional<QByteArray> readPictureFile(const QString& path);
+std::optional<QImage> decodePicture(QByteArray bytes);

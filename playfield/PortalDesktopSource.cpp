@@ -1,8 +1,8 @@
 #include "playfield/PortalDesktopSource.h"
 
 #include "components/DBusCalls.h"
-#include "components/PictureLoader.h"
 #include "components/OwnWaylandConnection.h"
+#include "components/PictureLoader.h"
 #include "playfield/OutputCut.h"
 #include "playfield/PortalAppId.h"
 
@@ -135,10 +135,10 @@ void deletePortalFile(const QString& path) {
         QFile::remove(path);
 }
 
-std::optional<QImage> takePortalPicture(const QString& path) {
-    std::optional<QImage> picture = loadPicture(path);
+std::optional<QByteArray> takePortalFile(const QString& path) {
+    std::optional<QByteArray> bytes = readPictureFile(path);
     deletePortalFile(path);
-    return picture;
+    return bytes;
 }
 
 PortalDesktopSource::PortalDesktopSource(QDBusConnection bus, int timeoutMs)
@@ -304,7 +304,7 @@ void PortalDesktopSource::questionSettled() {
 }
 
 void PortalDesktopSource::capture(QScreen* screen, std::function<void()> ready) {
-    m_picture = {};
+    grab();
     m_screen = screen;
     m_ready = std::move(ready);
     // The first-run checks and the question are waited for within the time limit, after which
@@ -326,9 +326,19 @@ void PortalDesktopSource::requestPicture() {
     const double scale = m_screen ? m_screen->devicePixelRatio() : 1.0;
     m_requests.push_back(std::make_unique<PortalScreenshotRequest>(
         m_bus, QString(), m_timeoutMs, [this, outputs, chosen, scale](std::optional<QString> path) {
-            if (path)
-                if (const auto picture = takePortalPicture(*path))
-                    m_picture = cutOutOutput(*picture, outputs, chosen, scale);
+            std::optional<QByteArray> file = path ? takePortalFile(*path) : std::nullopt;
+            // Where no thread can be had, the decoding waits for the grab (deferred).
+            if (file)
+                m_picture = std::async(
+                    std::launch::async | std::launch::deferred,
+                    [outputs, chosen, scale, bytes = std::move(*file)] {
+                        const std::optional<QImage> picture = decodePicture(bytes);
+                        return picture ? cutOutOutput(*picture, outputs, chosen, scale) : QImage();
+                    });
             std::exchange(m_ready, {})();
         }));
+}
+
+QImage PortalDesktopSource::grab() {
+    return m_picture.valid() ? m_picture.get() : QImage();
 }

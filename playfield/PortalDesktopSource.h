@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -76,9 +77,12 @@ class PortalDesktopSource final : public DesktopSource {
     // animation, as long as the desktop said it lasts.
     void whenHiddenWindowGone(std::function<void()> gone) override;
     // Waits, within the time limit, until the question is settled and its dialog has left the
-    // screen, then asks for the picture: never two requests of the portal at once.
+    // screen, then asks for the picture: never two requests of the portal at once. `ready` runs
+    // once the portal has answered and its file is read and deleted; the pixels are decoded on
+    // a thread of their own meanwhile, as the caller goes on with what needs no picture.
     void capture(QScreen* screen, std::function<void()> ready) override;
-    QImage grab() override { return std::exchange(m_picture, {}); }
+    // Waits for the decoding if it still runs.
+    QImage grab() override;
 
     // The wait for an answer, DESKWRECK_PORTAL_TIMEOUT_MS when set (for tests), else 60 s.
     static int timeoutFromEnvironment();
@@ -111,11 +115,11 @@ class PortalDesktopSource final : public DesktopSource {
     bool m_pictureAsked = false;
     QPointer<QScreen> m_screen;
     std::function<void()> m_ready; // set while a capture waits or runs
-    QImage m_picture;
+    std::future<QImage> m_picture; // the chosen output, decoded and cut out
     std::optional<closeanimation::DesktopAnimations> m_animations; // once the desktop answered
 };
 
-// Reads the picture a portal wrote through the picture loader's guards, then deletes the file.
-std::optional<QImage> takePortalPicture(const QString& path);
+// Reads the picture file a portal wrote through the picture loader's guards, then deletes it.
+std::optional<QByteArray> takePortalFile(const QString& path);
 // Deletes a file a portal wrote without reading it.
 void deletePortalFile(const QString& path);
