@@ -200,7 +200,16 @@ field_shown() {
     [ "$(differing_pixels "$WORK/before-game.png" "$WORK/field-now.png" 400x1+600+0)" -gt 200 ]
 }
 
-screenshot() { import -window root "$1"; }
+# screenshot FILE: the whole X screen. On a busy machine import can fail to read a large root
+# window once ("Resource temporarily unavailable"); it is tried again before that counts.
+screenshot() {
+    local attempt
+    for attempt in 1 2 3; do
+        import -window root "$1" 2>/dev/null && return 0
+        sleep 1
+    done
+    import -window root "$1"
+}
 
 # settled_screenshot FILE: a screenshot taken once two in a row agree outside the banner picture,
 # which turns on its own.
