@@ -9,7 +9,6 @@
 #include <QDBusConnection>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -64,9 +63,7 @@ void Program::start() {
                 showStartScreen();
             });
         });
-        // It needs no picture, so it is built while the game waits: after the picture is asked
-        // for, where the desktop needs no wait (the event loop runs the request first).
-        QTimer::singleShot(0, &m_context, [this] { buildStartScreen(); });
+        buildStartScreen(); // needs no picture: built while the login leaves the screen
     });
 }
 
@@ -118,8 +115,6 @@ void Program::chooseLoginScreen() {
 }
 
 void Program::buildStartScreen() {
-    if (m_start)
-        return;
     m_sound.prepare();
     m_start = std::make_unique<frmStart>(
         makeServices(m_sound, *m_messages, m_programEnd, *m_desktop, m_browser, m_settingsFolders));
@@ -131,7 +126,6 @@ void Program::takePicture(std::function<void()> taken) {
 }
 
 void Program::loadStartScreenAndField() {
-    buildStartScreen(); // where the picture came first
     m_start->Form_Load();
 }
 

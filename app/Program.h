@@ -50,5 +50,4 @@ class Program {
     std::unique_ptr<frmLogin> m_login;
     std::unique_ptr<frmStart> m_start;
     QMetaObject::Connection m_focusWatch;
-    QObject m_context; // ends what the event loop still holds for the program with it
 };

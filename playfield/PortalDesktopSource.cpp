@@ -300,10 +300,7 @@ void PortalDesktopSource::questionSettled() {
     if (!m_ready || m_pictureAsked)
         return;
     const qint64 left = m_questionDone.isValid() ? kQuestionSettleMs - m_questionDone.elapsed() : 0;
-    if (left > 0)
-        m_pictureWait.start(int(left));
-    else
-        requestPicture(); // its answer comes on a later pass of the event loop
+    m_pictureWait.start(int(std::max<qint64>(left, 0)));
 }
 
 void PortalDesktopSource::capture(QScreen* screen, std::function<void()> ready) {
