@@ -304,7 +304,7 @@ void PortalDesktopSource::questionSettled() {
 }
 
 void PortalDesktopSource::capture(QScreen* screen, std::function<void()> ready) {
-    grab();
+    m_picture = {}; // an earlier picture is let go, once decoded
     m_screen = screen;
     m_ready = std::move(ready);
     // The first-run checks and the question are waited for within the time limit, after which
