@@ -148,13 +148,27 @@ game_ended() { ! kill -0 "$GAME_PID" 2>/dev/null; }
 press_until() {
     local key=$1 window=$2 attempt
     shift 2
+    [ -n "$window" ] || fail "no window to press $key on"
     for attempt in $(seq 6); do
         if viewable "$window"; then xdotool key --window "$window" "$key" 2>/dev/null || true; fi
         wait_for 20 "$@" && return 0
     done
     fail "$key on window $window: $* never held"
 }
-viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+# (xwininfo given no window waits for a click on one.)
+viewable() { [ -n "$1" ] && xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+# key_when_focused KEY WINDOW COMMAND...: KEY typed on the keyboard, press and release, once the
+# window holds the input focus; true when the command then holds. For a message box that its key
+# closes: a key sent to the box itself has its release refused, the box being gone by then, and
+# the next Return typed into the dialog beneath never reached it.
+key_when_focused() {
+    local key=$1 window=$2
+    shift 2
+    wait_for 60 has_focus "$window" || fail "window $window never took the input focus"
+    xdotool key "$key"
+    wait_for 60 "$@"
+}
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 # click_until X Y CONDITION...: clicks there until the condition holds, at most three times, 20 s
 # apart: a click that a busy X server or toolkit lost is made again, where a key would be pressed
 # again (press_until). Only for clicks whose target goes away once they land.

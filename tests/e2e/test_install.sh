@@ -51,7 +51,11 @@ wait_gone() { # wait_gone NAME: no mapped window has that name any more
 }
 
 # dismiss NAME: Return on the window until it has gone.
-dismiss() { press_until Return "$(wait_window "$1")" window_gone "$1"; }
+dismiss() {
+    local box
+    box=$(wait_window "$1")
+    key_when_focused Return "$box" window_gone "$1" || fail "Return left $1 open"
+}
 
 # change_password: login, start screen, play field, Backspace, a password typed twice, Change;
 # the message is dismissed and the dialog closed. Runs the game with the command given.

@@ -114,7 +114,8 @@ caption_typed() {
     xdotool key ctrl+a
     xdotool type --delay 30 'Привет'
     xdotool key Return
-    press_until Return "$(wait_window 'Caption Set')" window_gone 'Caption Set'
+    wait_for 60 window_shown 'Caption Set' || return 1
+    key_when_focused Return "$WINDOW_ID" window_gone 'Caption Set' || fail "Return left Caption Set open"
     printf '"Привет"\r\n' | cmp -s - "$SETTINGS/caption.dat"
 }
 for attempt in 1 2 3 4 5; do caption_typed && break; done

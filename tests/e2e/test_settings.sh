@@ -49,7 +49,7 @@ caption_typed() {
     xdotool type --delay 30 'Hello e2e'
     xdotool key Return
     wait_for 30 window_shown 'Caption Set' || return 1
-    press_until Return "$WINDOW_ID" window_gone 'Caption Set'
+    key_when_focused Return "$WINDOW_ID" window_gone 'Caption Set' || fail "Return left Caption Set open"
     setting_holds caption.dat '"Hello e2e"\r\n'
 }
 for attempt in 1 2 3 4 5; do caption_typed && break; done
