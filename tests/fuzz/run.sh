@@ -22,10 +22,14 @@ for target in $targets; do
     mkdir -p "$found" "$findings"
     echo "== $target: $seconds s"
     status=0
-    # Sanitizer reports go to the log as the fuzzer's own lines do.
+    # Sanitizer reports go to the log as the fuzzer's own lines do. Memory: one allocation over
+    # 512 MB is a finding (the largest picture the loader takes, 100 million pixels, needs 400 MB);
+    # the whole process may use more, as AddressSanitizer keeps up to 256 MB of freed memory in
+    # quarantine, so a 20 s run once ended over a 512 MB limit with 24 MB live.
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-        "$build/fuzz_$target" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=512 \
-        -print_final_stats=1 -print_pcs=0 -artifact_prefix="$findings/" "$found" "$seeds" \
+        "$build/fuzz_$target" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
+        -malloc_limit_mb=512 -print_final_stats=1 -print_pcs=0 -artifact_prefix="$findings/" \
+        "$found" "$seeds" \
         >"$log" 2>&1 || status=$?
     grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)' "$log" | tail -n 4 || true
     grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)' \
