@@ -119,6 +119,7 @@ start_bus() {
 # start_portal: the desktop portal with its wlroots and GTK back ends; the wlroots one needs
 # PipeWire running.
 start_portal() {
+    hold_wlr_portal
     pipewire >"$WORK/pipewire.log" 2>&1 &
     PIDS+=($!)
     XDG_CURRENT_DESKTOP=sway /usr/libexec/xdg-desktop-portal >"$WORK/portal.log" 2>&1 &
@@ -127,6 +128,20 @@ start_portal() {
     wait_for 60 portal_offers_screenshot && return 0
     cat "$WORK/portal.log" >&2
     fail "the desktop portal offers no Screenshot"
+}
+
+# hold_wlr_portal: the wlroots back end writes every picture to /tmp/out.png, one file for the
+# whole machine, so a game in a session of a test run beside this one would read or delete this
+# session's picture. One session at a time uses it: the lock is held by a process of its own
+# (-o: not by the one it starts), which ends with this test, so nothing the session leaves
+# running keeps it.
+hold_wlr_portal() {
+    local held=$WORK/wlr-portal-held
+    [ -e "$held" ] && return 0 # held since this test's first session
+    flock -o /tmp/deskwreck-wlr-portal.lock \
+        sh -c 'touch "$1" && exec tail --pid="$2" -f /dev/null' sh "$held" $$ &
+    PIDS+=($!)
+    wait_for 1500 test -e "$held" || fail "a test run beside this one kept the wlroots portal 25 minutes"
 }
 
 portal_offers_screenshot() {
