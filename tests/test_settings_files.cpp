@@ -352,6 +352,8 @@ void TestSettingsFiles::passwordStoresSpaceAndCommaAndUnencodable() {
     QCOMPARE(passwordCharacterNumber(U'ж'), 0x436 + 12);
     QCOMPARE(passwordCharacterNumber(U'Ω'), 0x3A9 + 12);
     QCOMPARE(passwordCharacterNumber(U'字'), 0x5B57 + 12);
+    QCOMPARE(passwordCharacterNumber(U'\u02C6'), 0x88 + 12); // ˆ, in the code page at 88
+    QCOMPARE(passwordCharacterNumber(U'\u0088'), 0x88 + 12); // a C1 control it leaves out
     // A shorter password leaves no trace of the longer one.
     writePassword(dir.path(), "xy", [] { return 0.0; });
     QCOMPARE(readAll(dir.filePath("MEAS.DAT")), QByteArray("50\r\n132\r\n50\r\n133\r\n"));

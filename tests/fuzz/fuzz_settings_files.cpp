@@ -110,7 +110,9 @@ void checkCaptionRoundTrip(const QString& folder, const QByteArray& bytes) {
 }
 
 // A password of n characters is 2 n lines: noise from 50 to 249, then the character's number:
-// its Windows-1252 code plus 12, or for any other character its code point plus 12.
+// its Windows-1252 code plus 12, or for any other character its code point plus 12. The C1
+// controls the code page leaves out (U+0088, say) thus share their numbers with its letters
+// there, which nothing tells apart: the file is never read.
 void checkPassword(const QString& folder, const QByteArray& bytes) {
     const QString password = decodeText(bytes.left(64));
     const QList<uint> characters = password.toUcs4();
@@ -130,9 +132,9 @@ void checkPassword(const QString& folder, const QByteArray& bytes) {
         const auto code = reader.nextNumber();
         FUZZ_CHECK(noise && *noise >= 50 && *noise <= 249);
         FUZZ_CHECK(code && *code >= 12);
-        const QString stored1252 = decodeText(QByteArray(1, char(*code - 12)));
-        FUZZ_CHECK(*code >= 268 ? char32_t(*code - 12) == character
-                                : stored1252 == QString::fromUcs4(&character, 1));
+        const QByteArray inCodePage = encodeText(QString::fromUcs4(&character, 1));
+        FUZZ_CHECK(inCodePage.size() == 1 ? *code - 12 == uchar(inCodePage[0])
+                                          : char32_t(*code - 12) == character);
     }
     FUZZ_CHECK(!reader.nextNumber());
 }
