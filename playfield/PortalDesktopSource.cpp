@@ -3,6 +3,7 @@
 #include "components/DBusCalls.h"
 #include "components/OwnWaylandConnection.h"
 #include "components/PictureLoader.h"
+#include "components/X11Connection.h"
 #include "playfield/OutputCut.h"
 #include "playfield/PortalAppId.h"
 
@@ -14,10 +15,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSet>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -41,6 +45,30 @@ QString nextToken() {
 }
 
 using dbus::whenAnswered;
+
+// Whether the X11 window manager lists one of the game's windows as managed
+// (_NET_CLIENT_LIST on the root window); not where there is no list.
+bool windowManagerListsOwnWindow() {
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const auto cookie = xcb_get_property(
+        connection, 0, root, x11Atom(connection, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 0, 1 << 16);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+    if (!reply)
+        return false;
+    const auto* listed = static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
+    const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_window_t));
+    QSet<xcb_window_t> own;
+    for (const QWindow* window : QGuiApplication::allWindows())
+        if (window->handle())
+            own.insert(xcb_window_t(window->winId()));
+    const bool lists = std::any_of(listed, listed + count,
+                                   [&own](xcb_window_t window) { return own.contains(window); });
+    std::free(reply);
+    return lists;
+}
 
 } // namespace
 
@@ -169,15 +197,40 @@ void PortalDesktopSource::prepare(const QWidget& focused) {
 }
 
 void PortalDesktopSource::whenHiddenWindowGone(std::function<void()> gone) {
-    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
-    if (x11)
-        QGuiApplication::sync(); // XWayland has taken the window away and told the compositor
-    else
+    QElapsedTimer waiting;
+    waiting.start();
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         emit QAbstractEventDispatcher::instance()->awake(); // Qt sends what it holds on waking
+        afterCompositorLetGo(false, waiting, std::move(gone));
+        return;
+    }
+    QGuiApplication::sync(); // XWayland has taken the window away and told the compositor
+    afterWindowManagerLetGo(waiting, [this, waiting, gone = std::move(gone)]() mutable {
+        afterCompositorLetGo(true, waiting, std::move(gone));
+    });
+}
+
+// The compositor draws an X11 window for as long as its window manager, which reads the X
+// server's news on a connection of its own, manages it: a round trip to the compositor does not
+// wait for that. Its list of managed windows tells, where it keeps one.
+void PortalDesktopSource::afterWindowManagerLetGo(QElapsedTimer waiting,
+                                                  std::function<void()> then) {
+    if (!windowManagerListsOwnWindow() || waiting.elapsed() >= closeanimation::kUnknownMs) {
+        then();
+        return;
+    }
+    QTimer::singleShot(kListLookMs, &m_context, [this, waiting, then = std::move(then)]() mutable {
+        afterWindowManagerLetGo(waiting, std::move(then));
+    });
+}
+
+void PortalDesktopSource::afterCompositorLetGo(bool x11, QElapsedTimer waiting,
+                                               std::function<void()> then) {
     const int waitMs = waylandRoundTrip() && m_animations
-                           ? closeanimation::closeAnimationMs(*m_animations, x11)
+                           ? closeanimation::closeAnimationMs(*m_animations, x11) +
+                                 closeanimation::busyCompositorMs(waiting.elapsed())
                            : closeanimation::kUnknownMs;
-    QTimer::singleShot(waitMs, &m_context, std::move(gone));
+    QTimer::singleShot(waitMs, &m_context, std::move(then));
 }
 
 void PortalDesktopSource::getReady() {

@@ -60,6 +60,8 @@ class PortalDesktopSource final : public DesktopSource {
     // session can take a few frames more to draw the result.
     static constexpr int kQuestionSettleMs = 500;
     static constexpr const char* kAppId = "org.example.Deskwreck";
+    // How often the window manager's list is looked at while it still holds the hidden window.
+    static constexpr int kListLookMs = 4;
 
     explicit PortalDesktopSource(QDBusConnection bus, int timeoutMs = timeoutFromEnvironment());
     ~PortalDesktopSource() override;
@@ -73,8 +75,9 @@ class PortalDesktopSource final : public DesktopSource {
     void prepare(const QWidget& focused) override;
     // The same with the parent named as the portal names windows: "x11:<XID>", or empty.
     void prepare(const QString& parentWindow);
-    // Once the compositor has handled the window's going (a round trip) and played its closing
-    // animation, as long as the desktop said it lasts.
+    // Once the compositor has handled the window's going (a round trip), played its closing
+    // animation, as long as the desktop said it lasts, and drawn a frame without it; through
+    // XWayland, first once the window manager has let the window go.
     void whenHiddenWindowGone(std::function<void()> gone) override;
     // Waits, within the time limit, until the question is settled and its dialog has left the
     // screen, then asks for the picture: never two requests of the portal at once. `ready` runs
@@ -98,6 +101,8 @@ class PortalDesktopSource final : public DesktopSource {
     void askOnBehalfOf(const QString& focusedWindow);
     void questionSettled();
     void requestPicture();
+    void afterWindowManagerLetGo(QElapsedTimer waiting, std::function<void()> then);
+    void afterCompositorLetGo(bool x11, QElapsedTimer waiting, std::function<void()> then);
 
     QDBusConnection m_bus;
     int m_timeoutMs;

@@ -252,6 +252,8 @@ void PortalDesktopTest::closingAnimationsAsTheDesktopsTellThem() {
     QCOMPARE(closeAnimationMs(gnome, true), 167);
     gnome.gnomeAnimates = false;
     QCOMPARE(closeAnimationMs(gnome, false), 0);
+    QCOMPARE(closeAnimationMs(gnome, true), kGnomeX11GoneMs);
+    QCOMPARE(closeAnimationMs({}, true), 0);
     QCOMPARE(closeAnimationMs({}, false), 0);
 
     DesktopAnimations kwin;
@@ -273,6 +275,12 @@ void PortalDesktopTest::closingAnimationsAsTheDesktopsTellThem() {
     kwin.kwinEffects = QStringList{"blur"};
     kwin.kwinDurationFactor = 1;
     QCOMPARE(closeAnimationMs(kwin, false), 0);
+
+    // A compositor slow to confirm the window's going gets as long again to draw without it.
+    QCOMPARE(busyCompositorMs(0), 0);
+    QCOMPARE(busyCompositorMs(108), 108);
+    QCOMPARE(busyCompositorMs(kUnknownMs + 1), kUnknownMs);
+    QCOMPARE(busyCompositorMs(-5), 0);
 
     // Asked on the bus, with KWin's speed and the scale effect's length from the player's files.
     QTemporaryDir config;
