@@ -215,14 +215,14 @@ field_shown() {
 }
 
 # screenshot FILE: the whole X screen. On a busy machine import can fail to read a large root
-# window once ("Resource temporarily unavailable"); it is tried again before that counts.
+# window for seconds ("Resource temporarily unavailable": four tries in 3 s all failed at 4K
+# beside a second test run); it is tried again for 30 s before that counts.
 screenshot() {
-    local attempt
-    for attempt in 1 2 3; do
-        import -window root "$1" 2>/dev/null && return 0
-        sleep 1
+    local deadline=$((SECONDS + 30))
+    until import -window root "$1" 2>/dev/null; do
+        [ "$SECONDS" -lt "$deadline" ] || { import -window root "$1"; return; }
+        sleep 0.5
     done
-    import -window root "$1"
 }
 
 # settled_screenshot FILE: a screenshot taken once two in a row agree outside the banner picture,
