@@ -175,9 +175,11 @@ changed_in() {
     [ "$(differing_pixels "$WORK/strip.png" "$WORK/desktop-shot.png" "$1")" -gt 0 ]
 }
 
-# end_game: a right click on the field ends the game.
+# end_game: a right click on the field ends the game. A game once went on running after it:
+# then what the screen showed and where each of its threads stood are kept.
 end_game() {
     gnome_click 700 500 3
+    wait_for_or_keep_stuck_game 30 || true
     wait_for "the game is still running after a right click" 30 bash -c "! kill -0 $GAME_PID"
     wait "$GAME_PID" || true
 }
@@ -228,4 +230,15 @@ grant_screenshots() {
         --object-path /org/freedesktop/impl/portal/PermissionStore \
         --method org.freedesktop.impl.portal.PermissionStore.SetPermission \
         screenshot true screenshot '' "['$1']" >/dev/null
+}
+wait_for_or_keep_stuck_game() {
+    local deadline=$((SECONDS + $1)) pid
+    while kill -0 "$GAME_PID" 2>/dev/null; do
+        [ $SECONDS -lt "$deadline" ] && { sleep 0.2; continue; }
+        gnome_shot "$WORK/stuck.png" || true
+        pid=$(pgrep -f "^$GAME_DIR/deskwreck" | head -n 1)
+        [ -n "$pid" ] && gdb -p "$pid" -batch -ex "set sysroot /proc/$pid/root" \
+            -ex 'thread apply all bt' >"$WORK/stuck-threads.txt" 2>&1
+        return 1
+    done
 }

@@ -305,9 +305,9 @@ start_session() {
     rm -f /tmp/out.png
 }
 
-# Ends the game with a right click on the field, clicked again while the game runs 20 s on: on a
-# machine loaded by a second test run and two CPU-bound processes, one click in some 200 did not
-# end it (the field had shown and matched the desktop).
+# Ends the game with a right click on the field, clicked again while the game runs 20 s on. Under
+# load a game once went on running after three clicks (the field had shown and matched the
+# desktop): what the screen showed and where each of the game's threads stood are kept then.
 end_game() {
     local attempt
     for attempt in 1 2 3; do
@@ -315,5 +315,10 @@ end_game() {
         pointer click 3
         wait_for 20 game_ended && break
     done
+    game_ended || keep_stuck_game
     wait_exit
+}
+keep_stuck_game() {
+    output_shot "$OUTPUT" "$WORK/stuck.png" || true
+    gdb -p "$GAME_PID" -batch -ex 'thread apply all bt' >"$WORK/stuck-threads.txt" 2>&1 || true
 }
