@@ -39,8 +39,8 @@ int closeAnimationMs(const DesktopAnimations& desktop, bool x11Window) {
     int ms = 0;
     if (desktop.gnomeAnimates.value_or(false))
         ms = kGnomeCloseMs;
-    else if (desktop.gnomeAnimates && x11Window)
-        return kGnomeX11GoneMs;
+    else if (desktop.gnomeAnimates)
+        return kGnomeGoneMs;
     else if (desktop.kwinEffects && !x11Window)
         ms = kwinCloseMs(desktop);
     return ms > 0 ? std::min(ms, kLongestMs) + kFrameMs : 0;
