@@ -18,3 +18,20 @@ xcb_atom_t x11Atom(xcb_connection_t* connection, const char* name) {
     std::free(reply);
     return atom;
 }
+
+std::vector<xcb_window_t> x11ManagedWindows() {
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return {};
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const auto cookie = xcb_get_property(
+        connection, 0, root, x11Atom(connection, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 0, 1 << 16);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+    if (!reply)
+        return {};
+    const auto* listed = static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
+    const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_window_t));
+    std::vector<xcb_window_t> windows(listed, listed + count);
+    std::free(reply);
+    return windows;
+}

@@ -15,13 +15,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QSet>
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -46,28 +44,15 @@ QString nextToken() {
 
 using dbus::whenAnswered;
 
-// Whether the X11 window manager lists one of the game's windows as managed
-// (_NET_CLIENT_LIST on the root window); not where there is no list.
+// Whether the X11 window manager still manages one of the game's windows; not where it keeps
+// no list.
 bool windowManagerListsOwnWindow() {
-    xcb_connection_t* connection = x11Connection();
-    if (!connection)
-        return false;
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const auto cookie = xcb_get_property(
-        connection, 0, root, x11Atom(connection, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 0, 1 << 16);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
-    if (!reply)
-        return false;
-    const auto* listed = static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
-    const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_window_t));
-    QSet<xcb_window_t> own;
-    for (const QWindow* window : QGuiApplication::allWindows())
-        if (window->handle())
-            own.insert(xcb_window_t(window->winId()));
-    const bool lists = std::any_of(listed, listed + count,
-                                   [&own](xcb_window_t window) { return own.contains(window); });
-    std::free(reply);
-    return lists;
+    const std::vector<xcb_window_t> managed = x11ManagedWindows();
+    const QList<QWindow*> own = QGuiApplication::allWindows();
+    return std::any_of(own.begin(), own.end(), [&managed](const QWindow* window) {
+        return window->handle() && std::find(managed.begin(), managed.end(),
+                                             xcb_window_t(window->winId())) != managed.end();
+    });
 }
 
 } // namespace
