@@ -188,8 +188,7 @@ changed_in() {
 # then what the screen showed and where each of its threads stood are kept.
 end_game() {
     gnome_click 700 500 3
-    wait_for_or_keep_stuck_game 30 || true
-    wait_for "the game is still running after a right click" 30 bash -c "! kill -0 $GAME_PID"
+    game_ends_within 30 || { keep_stuck_game; fail "the game is still running after a right click"; }
     wait "$GAME_PID" || true
 }
 
@@ -240,14 +239,17 @@ grant_screenshots() {
         --method org.freedesktop.impl.portal.PermissionStore.SetPermission \
         screenshot true screenshot '' "['$1']" >/dev/null
 }
-wait_for_or_keep_stuck_game() {
-    local deadline=$((SECONDS + $1)) pid
+game_ends_within() {
+    local deadline=$((SECONDS + $1))
     while kill -0 "$GAME_PID" 2>/dev/null; do
-        [ $SECONDS -lt "$deadline" ] && { sleep 0.2; continue; }
-        gnome_shot "$WORK/stuck.png" || true
-        pid=$(pgrep -f "^$GAME_DIR/deskwreck" | head -n 1)
-        [ -n "$pid" ] && gdb -p "$pid" -batch -ex "set sysroot /proc/$pid/root" \
-            -ex 'thread apply all bt' >"$WORK/stuck-threads.txt" 2>&1
-        return 1
+        [ $SECONDS -lt "$deadline" ] || return 1
+        sleep 0.2
     done
+}
+keep_stuck_game() {
+    local pid
+    gnome_shot "$WORK/stuck.png" || true
+    pid=$(pgrep -f "^$GAME_DIR/deskwreck" | head -n 1)
+    [ -z "$pid" ] || gdb -p "$pid" -batch -ex "set sysroot /proc/$pid/root" \
+        -ex 'thread apply all bt' >"$WORK/stuck-threads.txt" 2>&1 || true
 }
