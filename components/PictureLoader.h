@@ -1,13 +1,16 @@
 #pragma once
 
+#include "components/Units.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 
 #include <optional>
 
-// The largest picture the game takes, each way and in all.
-inline constexpr int kMaxPictureSide = 32767;
+// The largest picture the game takes, each way and in all: a picture shows at its own size in a
+// control, which is no larger than a window can be.
+inline constexpr int kMaxPictureSide = units::kMaxWindowSide;
 inline constexpr qint64 kMaxPicturePixels = 100'000'000;
 
 // Loads a picture file for the target or the preview. Anything that is not a regular, readable,
