@@ -2,7 +2,7 @@
 # Runs every benchmark and prints one table: the handler costs under the offscreen platform and
 # on a real X server (Xvfb), then the whole program under Xvfb at 1920x1080 and 3840x2160:
 # start-up, memory, idle CPU, sound latency and a flood of input; and the start on headless sway,
-# the desktop portal's round trip included.
+# GNOME Shell and KWin (these two as root only), the desktop portal's round trip included.
 # BENCH_SHORT=1 runs each for a moment only; --check then fails only if a figure is missing,
 # never because of a speed.
 BUILD_DIR=${BUILD_DIR:-$(cd "$(dirname "$0")/.." && pwd)/build}
@@ -63,6 +63,14 @@ for screen in 1920x1080 3840x2160; do
     PIDS+=("$(cat "$WORK/pulse.pid")") # the server as restarted, for the clean-up
     rm -rf "$GAME_DIR"
 done
+
+# GNOME Shell and KWin, each a whole test run of its own with its own clean-up.
+if [ "$short" = 0 ] && [ "$(id -u)" = 0 ]; then
+    source "$SOURCE_DIR/bench/desktop_starts.sh"
+    desktop_starts 7 "$WORK/desktops.txt"
+elif [ "$short" = 0 ]; then
+    echo "GNOME and KWin starts not measured: their sessions run in chroots, which needs root" >&2
+fi
 
 # Last, as it takes over the clean-up: the Wayland start on headless sway.
 if command -v sway >/dev/null; then
