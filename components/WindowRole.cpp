@@ -4,17 +4,61 @@
 #include "components/X11Connection.h"
 
 #include <QDialog>
+#include <QIconEngine>
+#include <QPainter>
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 
 namespace windowrole {
 
+namespace {
+
+// The game's icon, each size read from the resources when it is asked for and none kept: the
+// window system takes its own copies as a window is shown (X11's _NET_WM_ICON; a Wayland client
+// asks for none), and kept pictures, 256 KB for the largest alone, would stay resident for the
+// whole game.
+class GameIconEngine final : public QIconEngine {
+  public:
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::max(size.width(), size.height());
+        const auto drawn = std::find_if(kSides.begin(), kSides.end(),
+                                        [side](int available) { return available >= side; });
+        const int chosen = drawn != kSides.end() ? *drawn : kSides.back();
+        // Through QImage: QPixmap's own loading would keep the picture in QPixmapCache.
+        QPixmap picture =
+            QPixmap::fromImage(QImage(QStringLiteral(":/icons/%1x%1/deskwreck.png").arg(chosen)));
+        if (chosen == side || picture.isNull())
+            return picture;
+        return picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap picture = pixmap(rect.size() * ratio, mode, state);
+        picture.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect, picture);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int side : kSides)
+            sizes.append(QSize(side, side));
+        return sizes;
+    }
+
+    QIconEngine* clone() const override { return new GameIconEngine; }
+
+  private:
+    static constexpr std::array<int, 6> kSides{16, 32, 48, 64, 128, 256};
+};
+
+} // namespace
+
 QIcon gameIcon() {
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/%1x%1/deskwreck.png").arg(size), QSize(size, size));
-    return icon;
+    return QIcon(new GameIconEngine);
 }
 
 Qt::WindowFlags fixedDialog() {

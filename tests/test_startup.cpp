@@ -1,11 +1,12 @@
 // The login dialog and the start screen: their captions, sizes, controls, tab order, Enter and
 // Esc, access keys, and the order of start-up: music first, then the hidden play field with its
-// snapshot, and the music stopping when the game starts.
+// snapshot, and the music stopping when the game starts; the game's icon.
 #include "support/PlayFieldFixture.h"
 
 #include "app/frmLogin.h"
 #include "app/frmStart.h"
 #include "components/DialogTitleBar.h"
+#include "components/WindowRole.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -26,6 +27,7 @@ class StartupTest : public QObject {
     void startScreenLoadsMusicThenPlayField();
     void startShowsThePlayFieldAndStopsTheMusic();
     void startScreenEscDoesNothingAndExitEnds();
+    void gameIconAtEverySize();
 };
 
 void StartupTest::loginDialogLayout() {
@@ -193,6 +195,19 @@ void StartupTest::startScreenEscDoesNothingAndExitEnds() {
     QCOMPARE(f.programEnd.ends, 0);
     QTest::mouseClick(start.Command1, Qt::LeftButton);
     QCOMPARE(f.programEnd.ends, 1);
+}
+
+// Task bars and switchers ask for the sizes the icon offers; any other is drawn from the next
+// larger picture.
+void StartupTest::gameIconAtEverySize() {
+    const QIcon icon = windowrole::gameIcon();
+    const QList<QSize> offered{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+    QCOMPARE(icon.availableSizes(), offered);
+    for (const QSize& size : offered + QList<QSize>{{24, 24}, {100, 100}}) {
+        const QImage drawn = icon.pixmap(size).toImage();
+        QCOMPARE(drawn.size(), size);
+        QVERIFY(drawn.pixelColor(size.width() / 2, size.height() / 2).alpha() > 0);
+    }
 }
 
 QTEST_MAIN(StartupTest)
