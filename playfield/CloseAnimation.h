@@ -31,7 +31,10 @@ inline constexpr int kGnomeCloseMs = 150;
 // GNOME Shell with animations off still draws a window for a while after it has let it go and a
 // round trip has come back: in its scale test a picture taken then held the login through
 // XWayland (even once the window manager had let it go) in 5 of 16 runs, idle and loaded, and
-// as a Wayland client at scale 2 in 2 of about 10; 100 ms later, in none of 7 through XWayland.
+// as a Wayland client at scale 2 in 2 of about 10; 100 ms later, in none of 7 through XWayland,
+// nor of 10 beside two busy processes. 50 ms was enough on an idle machine (none in 120 starts
+// and 16 scale runs) but not on a busy one: the login was in 1 of 8 such scale runs. Mutter gives
+// a client no word of its drawing: a frame callback on a surface with no role never comes.
 inline constexpr int kGnomeGoneMs = 100;
 // KWin 5.27's effects: scale (on by default) 200 ms, fade four times its 150 ms, glide 160 ms.
 inline constexpr int kKwinScaleCloseMs = 200;
