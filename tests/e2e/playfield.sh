@@ -18,6 +18,14 @@ big_target() {
     printf '"Hit me"\r\n' >"$GAME_DIR/caption.dat"
 }
 
+# target_jumped: the big target has made its first jump, a second after the play field loaded.
+# Until then it stands where the form puts it, over the strip, with the room's corner bare.
+target_jumped() {
+    screenshot "$WORK/target-now.png"
+    [ "$(pixel "$WORK/target-now.png" 2 122)" = "255,0,255" ] &&
+        [ "$(pixel "$WORK/target-now.png" 512 740)" != "255,0,255" ]
+}
+
 # Through the login dialog and the start screen to the play field, once it shows.
 enter_field() {
     screenshot "$WORK/before-game.png"
