@@ -11,6 +11,7 @@ install_game
 big_target
 paint_desktop ${SCREEN_W}x${SCREEN_H}
 enter_field
+wait_for 60 target_jumped || fail "the target never jumped into the room"
 banner_frames
 wait_banner_frame 60 || fail "the banner never shows a banner frame"
 # The banner, watched from here on, so that no look of it is missed however busy the machine.
