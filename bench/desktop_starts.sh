@@ -16,10 +16,11 @@ desktop_figures() {
 # desktop_starts STARTS FILE
 desktop_starts() {
     local desktop test
-    for desktop in gnome kde; do
-        test=$SOURCE_DIR/tests/desktops/$([ $desktop = gnome ] && echo test_gnome_starts || echo test_kde).sh
+    for test in gnome:test_gnome_starts kde:test_kde; do
+        desktop=${test%%:*}
         echo "$desktop start on a headless session..." >&2
-        DESKTOP_STARTS=$1 BUILD_DIR=$BUILD_DIR SOURCE_DIR=$SOURCE_DIR bash "$test" \
+        DESKTOP_STARTS=$1 BUILD_DIR=$BUILD_DIR SOURCE_DIR=$SOURCE_DIR \
+            bash "$SOURCE_DIR/tests/desktops/${test#*:}.sh" \
             >"$WORK/$desktop.log" 2>&1 || echo "the $desktop start failed: see below" >&2
         grep -E 'median|FAIL' "$WORK/$desktop.log" >&2 || true
         desktop_figures $desktop "$WORK/$desktop.log" "$2"

@@ -120,9 +120,10 @@ def wayland_rows(folder):
     return rows
 
 
-DESKTOPS = [("gnome", "GNOME Shell 43", "GNOME Shell's window events: the login unmanaged, the "
-             "start screen shown"),
-            ("kde", "KWin 5.27", "Return typed into the login to the start screen's focus")]
+DESKTOPS = [("gnome", "1600x1000 (GNOME Shell 43)",
+             "GNOME Shell's window events: the login unmanaged, the start screen shown"),
+            ("kde", "1280x800 (KWin 5.27)",
+             "Return typed into the login to the start screen's focus")]
 
 
 def desktop_rows(folder):
@@ -132,8 +133,7 @@ def desktop_rows(folder):
         return []
     values = figures(path)
     rows = []
-    for desktop, session, how in DESKTOPS:
-        screen = f"{'1600x1000' if desktop == 'gnome' else '1280x800'} ({session})"
+    for desktop, screen, how in DESKTOPS:
         trip = values.get(f"{desktop}_portal_round_trip_ms")
         goal = f"<= {trip + 150:.0f} ms (round trip + 150)" if trip is not None else "round trip + 150"
         for platform, what in (("wayland", "Wayland client"),
